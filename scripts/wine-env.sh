@@ -1,0 +1,51 @@
+# Sourced by the Wine helpers: the environment of every run of the program and its
+# tests. Expects QW_ARCH (i686 or x86_64) and QW_ROOT (the project folder).
+#
+# The 32-bit build runs in a 32-bit prefix, as on its own platform. Where the host
+# kernel cannot execute 32-bit programs (some virtual machines), 32-bit Wine cannot
+# start at all; the 64-bit build then runs in a 64-bit prefix instead.
+QW_BUILD_DIR=${QW_BUILD_DIR:-$QW_ROOT/build}
+if [ "$QW_ARCH" = i686 ]; then
+  export WINEARCH=win32
+  export WINEPREFIX=${QW_WINEPREFIX:-$QW_BUILD_DIR/wineprefix-win32}
+  QW_WINE=/usr/lib/wine/wine
+else
+  export WINEARCH=win64
+  export WINEPREFIX=${QW_WINEPREFIX:-$QW_BUILD_DIR/wineprefix-win64}
+  QW_WINE=/usr/lib/wine/wine64
+  export WINELOADER=$QW_WINE
+fi
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe,winedbg.exe=d"
+export LANG=de_DE.UTF-8 LC_ALL=de_DE.UTF-8
+# The recycle bin of Wine is the host's trash folder: keep it inside the build.
+export XDG_DATA_HOME=${QW_XDG_DATA_HOME:-$QW_BUILD_DIR/xdg-data}
+mkdir -p "$XDG_DATA_HOME"
+
+# Makes the prefix once (under a lock, tests may start in parallel).
+qw_ensure_prefix() {
+  [ -f "$WINEPREFIX/.qw-ready" ] && return 0
+  mkdir -p "$(dirname "$WINEPREFIX")"
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.qw-ready" ]; then
+      rm -rf "$WINEPREFIX"
+      "$QW_WINE" wineboot -i >/dev/null 2>&1 || true
+      wineserver -w
+      [ -f "$WINEPREFIX/system.reg" ] || { echo "wine prefix $WINEPREFIX could not be made" >&2; exit 1; }
+      touch "$WINEPREFIX/.qw-ready"
+    fi
+  ) 9>"$WINEPREFIX.lock"
+}
+
+# True when this host can run 32-bit Wine.
+qw_can_run_win32() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Starts the wineserver and Wine's background services detached from our output.
+# Otherwise the services that the first program starts inherit its stdout and keep
+# a caller that reads to the end of it (CTest) waiting until they exit.
+qw_start_services() {
+  "$QW_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
