@@ -10,8 +10,12 @@
 namespace platform {
 namespace {
 
+std::string Describe(const char* what, const std::string& name, DWORD code) {
+  return std::string(what) + " \"" + name + "\": " + ErrorText(code);
+}
+
 [[noreturn]] void Fail(const char* what, const std::string& name, DWORD code) {
-  throw EStreamError(std::string(what) + " \"" + name + "\": " + ErrorText(code));
+  throw EStreamError(Describe(what, name, code));
 }
 
 }  // namespace
@@ -31,9 +35,12 @@ FileStream::FileStream(const std::string& fileName, Mode mode) : name_(fileName)
   handle_ = CreateFileW(Utf8ToWide(fileName).c_str(), access, share, nullptr, disposition,
                         FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) {
-    Fail(mode == Mode::Read ? "Die Datei kann nicht geöffnet werden:"
-                            : "Die Datei kann nicht zum Schreiben geöffnet werden:",
-         fileName, GetLastError());
+    const DWORD code = GetLastError();
+    if (mode == Mode::Create)
+      throw EFCreateError(Describe("Die Datei kann nicht angelegt werden:", fileName, code));
+    throw EFOpenError(Describe(mode == Mode::Read ? "Die Datei kann nicht geöffnet werden:"
+                                                  : "Die Datei kann nicht zum Schreiben geöffnet werden:",
+                               fileName, code));
   }
 }
 

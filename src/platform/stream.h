@@ -15,6 +15,18 @@ class EStreamError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A file could not be opened for reading or updating.
+class EFOpenError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
+// A file could not be created.
+class EFCreateError : public EStreamError {
+ public:
+  using EStreamError::EStreamError;
+};
+
 class Stream {
  public:
   virtual ~Stream() = default;

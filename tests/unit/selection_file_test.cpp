@@ -88,7 +88,7 @@ std::string LoadError(const Bytes& bytes) {
   Tree tree;
   try {
     LoadTree("", &r, tree, false);
-  } catch (const EQuitawayError& e) {
+  } catch (const std::exception& e) {
     return e.what();
   }
   return "no error";
