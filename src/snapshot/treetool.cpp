@@ -89,19 +89,6 @@ void WriteNodeFields(DataWriter& w, const TreeNode& node, bool storeImages, int3
   w.WriteInteger(childCount);
 }
 
-// Collapses the root-key nodes that are not partially checked and drops their
-// loaded children: below them everything is watched or nothing is.
-void TrimRootLevel(Tree& tree) {
-  TreeNode* top = tree.First();
-  if (top == nullptr) return;
-  for (size_t i = 0; i < top->Count(); ++i) {
-    TreeNode* child = top->Child(i);
-    if (child->StateIndex() == stPartial || child->Level() < RootKeyLevel) continue;
-    child->Collapse();
-    child->DeleteChildren();
-  }
-}
-
 // Node records in document order; iterative so that depth costs no stack.
 void WriteNodes(DataWriter& w, const Tree& tree, bool pruneAddedRemoved, bool storeImages) {
   struct Frame { const TreeNode* node; size_t next; };
@@ -202,7 +189,8 @@ void SaveTree(const std::string& fileName, DataWriter* writer, Tree& tree, bool 
   WriterTarget target(fileName, writer);
   DataWriter& w = *target;
   w.WriteString(kSelectionHeader);
-  if (trimLoaded) TrimRootLevel(tree);
+  // Below a root key that is not partial everything is watched or nothing is.
+  if (trimLoaded && tree.First() != nullptr) PruneUnselected(*tree.First());
   w.WriteInteger(static_cast<int32_t>(tree.Count()));
   WriteNodes(w, tree, pruneAddedRemoved, storeImages);
   target.Finish();
@@ -415,4 +403,26 @@ TreeNode* FindOrCreatePath(const std::vector<std::string>& pathList, Tree& tree,
     node = found;
   }
   return node;
+}
+
+void PruneUnselected(TreeNode& node) {
+  for (size_t i = 0; i < node.Count(); ++i) {
+    TreeNode* child = node.Child(i);
+    if (child->StateIndex() == stPartial || child->Level() < RootKeyLevel) continue;
+    child->Collapse();
+    child->DeleteChildren();
+  }
+}
+
+void SelectAlteredPairs(ListModel& list) {
+  const size_t n = list.Count();
+  for (size_t i = 0; i < n; ++i) {
+    const ListRow& row = list.Row(i);
+    if (!row.Selected) continue;
+    const int32_t code = StateCode(row.Status);
+    if (code == rsOldOfAltered && i + 1 < n && list.Row(i + 1).Caption == row.Caption)
+      list.Row(i + 1).Selected = true;
+    if (code == rsNewOfAltered && i > 0 && list.Row(i - 1).Caption == row.Caption)
+      list.Row(i - 1).Selected = true;
+  }
 }

@@ -12,6 +12,7 @@
 
 #include "snapshot/data_codes.h"
 #include "snapshot/data_stream.h"
+#include "snapshot/list_model.h"
 #include "snapshot/tree_model.h"
 
 // Level of the root-key (drive, system-file) nodes below the top node.
@@ -76,3 +77,13 @@ bool IsNoCheckFile(const std::vector<std::string>& noCheck, const std::vector<st
 // comparison) with the given images and state; existing nodes are not changed.
 TreeNode* FindOrCreatePath(const std::vector<std::string>& pathList, Tree& tree, int32_t imageIndex,
                            int32_t stateIndex, int32_t selectedIndex);
+
+// Collapses every child of node that is not partially checked (at or below the
+// root-key level) and drops its loaded children; the expand button stays, so the
+// children load again on the next expansion.
+void PruneUnselected(TreeNode& node);
+
+// The old and new content of an altered entry go together: a selected row of
+// status rsOldOfAltered also selects the next row with the same caption, a selected
+// row of status rsNewOfAltered the previous one.
+void SelectAlteredPairs(ListModel& list);

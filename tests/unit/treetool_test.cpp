@@ -211,3 +211,47 @@ TEST(TreeTool, FindOrCreatePathMatchesExactlyAndKeepsExistingNodes) {
   EXPECT_EQ(tree.Count(), 1u);
   EXPECT_EQ(tree.First()->Child(0)->Count(), 2u);
 }
+
+TEST(TreeTool, PruneUnselectedKeepsOnlyPartialBranchesLoaded) {
+  Tree tree;
+  TreeNode* top = tree.AddTop("Arbeitsplatz");
+  TreeNode* partial = Add(top, "HKEY_CURRENT_USER", stPartial);
+  Add(partial, "Software", stChecked);
+  TreeNode* checked = Add(top, "HKEY_LOCAL_MACHINE", stChecked);
+  Add(checked, "SOFTWARE", stChecked);
+  checked->Expand();
+  TreeNode* unchecked = Add(top, "HKEY_USERS", stUnchecked);
+  TreeNode* deep = Add(unchecked, ".DEFAULT", stUnchecked);
+  Add(deep, "Control Panel", stUnchecked);
+
+  PruneUnselected(*top);
+  EXPECT_EQ(partial->Count(), 1u);
+  EXPECT_EQ(checked->Count(), 0u);
+  EXPECT_FALSE(checked->Expanded());
+  EXPECT_TRUE(checked->HasChildren());
+  EXPECT_EQ(unchecked->Count(), 0u);
+  EXPECT_TRUE(unchecked->HasChildren());
+}
+
+TEST(TreeTool, SelectAlteredPairsSelectsBothHalvesOfAnAlteredEntry) {
+  ListModel list;
+  auto add = [&](const char* caption, int32_t status, bool selected) {
+    ListRow row;
+    row.Caption = caption;
+    row.Status = status;
+    row.Selected = selected;
+    list.Add(row);
+  };
+  add("Pfad", rsOldOfAltered, true);        // 0 -> selects 1
+  add("Pfad", rsNewOfAltered, false);       // 1
+  add("Name", rsOldOfAltered, false);       // 2 <- selected by 3
+  add("Name", rsNewOfAltered + flDone, true);  // 3 (done flag kept)
+  add("Neu", rsNew, true);                  // 4: not altered
+  add("Anders", rsNewOfAltered, false);     // 5
+  add("Alt", rsOldOfAltered, true);         // 6: next caption differs
+  add("Alt2", rsNewOfAltered, false);       // 7
+  SelectAlteredPairs(list);
+  const bool expected[] = {true, true, true, true, true, false, true, false};
+  for (size_t i = 0; i < list.Count(); ++i) EXPECT_EQ(list.Row(i).Selected, expected[i]) << i;
+  EXPECT_EQ(list.SelectedCount(), 6u);
+}
