@@ -358,7 +358,9 @@ TMyRegIniFile::TMyRegIniFile(const std::string& basePath)
 }
 
 bool TMyRegIniFile::OpenSection(const std::string& section, bool create) {
-  return OpenKey("\\" + JoinPath(base_path_, section), create);
+  std::string path = "\\";
+  path += JoinPath(base_path_, section);
+  return OpenKey(path, create);
 }
 
 std::string TMyRegIniFile::ReadString(const std::string& section, const std::string& ident,

@@ -16,7 +16,7 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes Str(const std::string& s) {
   Bytes b = {6, static_cast<uint8_t>(s.size())};
-  b.insert(b.end(), s.begin(), s.end());
+  for (char c : s) b.push_back(static_cast<uint8_t>(c));
   return b;
 }
 Bytes operator+(Bytes a, const Bytes& b) {
