@@ -118,9 +118,15 @@ bool DataReader::Fill() {
   return end_ > 0;
 }
 
+bool DataReader::Fits(int64_t count) {
+  if (count <= known_size_ - Position()) return true;
+  known_size_ = stream_.Size();
+  return count <= known_size_ - Position();
+}
+
 void DataReader::Require(size_t count) {
   if (end_ - pos_ >= count) return;
-  if (static_cast<int64_t>(count) > Remaining()) {
+  if (!Fits(static_cast<int64_t>(count))) {
     error_at_ = Position();
     Fail(FormatMsg(tr("%d Bytes verlangt, aber nur %d bis zum Ende vorhanden"),
                    {std::to_string(count), std::to_string(Remaining())}));
@@ -259,8 +265,7 @@ std::vector<uint8_t> DataReader::ReadRawBytes(int32_t count) {
 int32_t DataReader::ReadCount(size_t minElementSize) {
   const int64_t at = Position();
   const int32_t n = ReadInteger();
-  if (n < 0 || static_cast<int64_t>(n) * static_cast<int64_t>(std::max<size_t>(minElementSize, 1)) >
-                   Remaining()) {
+  if (n < 0 || !Fits(static_cast<int64_t>(n) * static_cast<int64_t>(std::max<size_t>(minElementSize, 1)))) {
     error_at_ = at;
     Fail(FormatMsg(tr("Ungültige Anzahl %d"), {std::to_string(n)}));
   }

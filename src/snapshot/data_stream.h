@@ -110,6 +110,9 @@ class DataReader {
   bool Fill();
   void Take(void* out, size_t count);
   void Require(size_t count);
+  // True when count more bytes exist; asks the stream for its size only when the
+  // size known from before is not enough (a size query is a system call).
+  bool Fits(int64_t count);
   [[noreturn]] void WrongTag(uint8_t tag, const char* expected, int64_t at) const;
 
   platform::Stream& stream_;
@@ -118,6 +121,7 @@ class DataReader {
   size_t end_ = 0;   // bytes valid in buffer_
   int64_t base_;     // stream position of buffer_[0]
   int64_t error_at_ = -1;
+  int64_t known_size_ = 0;
 };
 
 // Reads the next name of a counted sequence whose count was read before. Below the
