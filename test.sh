@@ -27,7 +27,7 @@ if QW_ARCH=i686 QW_ROOT=$ROOT bash -c 'source scripts/wine-env.sh; qw_can_run_wi
   run_tests x86_64
 else
   echo "== This host cannot execute 32-bit programs, so 32-bit Wine cannot start."
-  echo "== The 32-bit build was compiled; its tests run in the 64-bit build (64-bit Wine prefix)."
+  echo "== The 32-bit build was compiled; running the tests of the 64-bit build (64-bit Wine prefix)."
   run_tests x86_64
 fi
 exit $status
