@@ -49,3 +49,17 @@ qw_can_run_win32() {
 qw_start_services() {
   "$QW_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
+
+# Drive T: of the test prefix is a scratch folder of the build: tests that walk a
+# whole drive (snapshots) walk this one.
+qw_test_drive() {
+  local folder="$QW_BUILD_DIR/testdrive-$QW_ARCH"
+  mkdir -p "$folder"
+  [ -L "$WINEPREFIX/dosdevices/t:" ] || ln -sfn "$folder" "$WINEPREFIX/dosdevices/t:"
+  # A folder with a link back to its parent (Wine shows a link as a reparse point):
+  # a walk that followed links would never end there.
+  local links="$QW_BUILD_DIR/linkfixture-$QW_ARCH"
+  mkdir -p "$links/inner"
+  [ -L "$links/inner/up" ] || ln -sfn .. "$links/inner/up"
+  export QW_LINK_FIXTURE="Z:${links//\//\\}\\"
+}

@@ -8,5 +8,6 @@ QW_ARCH=x86_64
 case "${1:-}" in --arch=*) QW_ARCH=${1#--arch=}; shift ;; esac
 source "$QW_ROOT/scripts/wine-env.sh"
 qw_ensure_prefix
+qw_test_drive
 qw_start_services
 exec "$QW_WINE" "$@"

@@ -17,6 +17,7 @@ class SilentInteraction : public Interaction {
   void SetStatusMax(StatusControl, int) override {}
   void SetStatusPosition(StatusControl, int) override {}
   void SetStatusVisible(StatusControl, bool) override {}
+  bool StatusVisible(StatusControl) const override { return false; }
   void ProcessMessages() override {}
   bool CancelRequested() const override { return false; }
   void ResetCancel() override {}

@@ -66,6 +66,7 @@ class Interaction {
   virtual void SetStatusMax(StatusControl control, int maximum) = 0;
   virtual void SetStatusPosition(StatusControl control, int position) = 0;
   virtual void SetStatusVisible(StatusControl control, bool visible) = 0;
+  virtual bool StatusVisible(StatusControl control) const = 0;
 
   // Lets pending window messages run; long loops call it at fixed rhythms.
   virtual void ProcessMessages() = 0;

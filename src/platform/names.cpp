@@ -7,8 +7,10 @@
 namespace platform {
 
 int CompareNames(std::string_view a, std::string_view b) {
-  const std::wstring wa = Utf8ToWide(a);
-  const std::wstring wb = Utf8ToWide(b);
+  return CompareNamesW(Utf8ToWide(a), Utf8ToWide(b));
+}
+
+int CompareNamesW(std::wstring_view wa, std::wstring_view wb) {
   const int len_a = static_cast<int>(wa.size());
   const int len_b = static_cast<int>(wb.size());
   const int locale = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.data(), len_a,

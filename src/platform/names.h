@@ -11,6 +11,8 @@ namespace platform {
 // ordinal comparison decides, so two different names never count as one.
 // Result < 0, 0 or > 0.
 int CompareNames(std::string_view a, std::string_view b);
+// The same for names already in UTF-16 (no conversions: for sorting large lists).
+int CompareNamesW(std::wstring_view a, std::wstring_view b);
 
 // Equal without regard to case (ordinal, as the file system compares names).
 bool SameText(std::string_view a, std::string_view b);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -57,6 +58,36 @@ class MemoryStream : public Stream {
 
  private:
   std::vector<uint8_t> bytes_;
+  size_t pos_ = 0;
+};
+
+// A memory stream in fixed-size chunks: growing never copies what was written, so a
+// large output costs its own size and at most one partly used chunk.
+class ChunkedMemoryStream : public Stream {
+ public:
+  static constexpr size_t kChunkSize = 1 << 20;
+
+  size_t Read(void* buffer, size_t count) override;
+  void Write(const void* buffer, size_t count) override;
+  int64_t Position() const override { return static_cast<int64_t>(pos_); }
+  void Seek(int64_t position) override;
+  int64_t Size() const override { return static_cast<int64_t>(size_); }
+
+  // Calls fn(bytes, count) for the content in order.
+  template <typename F>
+  void ForEachChunk(F fn) const {
+    size_t left = size_;
+    for (const auto& chunk : chunks_) {
+      if (left == 0) break;
+      const size_t n = left < kChunkSize ? left : kChunkSize;
+      fn(chunk.get(), n);
+      left -= n;
+    }
+  }
+
+ private:
+  std::vector<std::unique_ptr<uint8_t[]>> chunks_;
+  size_t size_ = 0;
   size_t pos_ = 0;
 };
 

@@ -262,6 +262,14 @@ std::vector<uint8_t> DataReader::ReadRawBytes(int32_t count) {
   return bytes;
 }
 
+void DataReader::ReadRawInto(std::vector<uint8_t>& buffer, int32_t count) {
+  error_at_ = -1;
+  if (count < 0) Fail(FormatMsg(tr("Ungültige Länge %d eines Datenblocks"), {std::to_string(count)}));
+  Require(static_cast<size_t>(count));
+  if (buffer.size() < static_cast<size_t>(count)) buffer.resize(static_cast<size_t>(count));
+  Take(buffer.data(), static_cast<size_t>(count));
+}
+
 int32_t DataReader::ReadCount(size_t minElementSize) {
   const int64_t at = Position();
   const int32_t n = ReadInteger();

@@ -85,6 +85,8 @@ class DataReader {
   void ReadRaw(void* buffer, size_t count);
   // Raw bytes of a length read from the file: checked against what remains first.
   std::vector<uint8_t> ReadRawBytes(int32_t count);
+  // The same into a buffer that is reused: it only grows, after the check.
+  void ReadRawInto(std::vector<uint8_t>& buffer, int32_t count);
 
   // An element count read from the file, checked so that count elements of at least
   // minElementSize bytes each still fit into the rest of the stream.

@@ -143,3 +143,20 @@ void Tree::NotifyChanged(TreeNode& node) {
   if (update_count_ == 0)
     for (auto* o : observers_) o->NodeChanged(node);
 }
+
+void Tree::SortAll(const std::function<bool(const TreeNode&, const TreeNode&)>& less) {
+  auto byText = [&](const std::unique_ptr<TreeNode>& a, const std::unique_ptr<TreeNode>& b) {
+    return less(*a, *b);
+  };
+  std::stable_sort(top_.begin(), top_.end(), byText);
+  std::vector<TreeNode*> stack;
+  for (auto& n : top_) stack.push_back(n.get());
+  while (!stack.empty()) {
+    TreeNode* n = stack.back();
+    stack.pop_back();
+    std::stable_sort(n->children_.begin(), n->children_.end(), byText);
+    for (auto& c : n->children_) stack.push_back(c.get());
+  }
+  if (update_count_ == 0)
+    for (auto* o : observers_) o->UpdateEnded();  // the order changed everywhere
+}

@@ -118,6 +118,9 @@ class Tree {
   void EndUpdate();
   bool Updating() const { return update_count_ > 0; }
 
+  // Orders the children of every node, and the top nodes, by less (stable).
+  void SortAll(const std::function<bool(const TreeNode&, const TreeNode&)>& less);
+
   void AddObserver(TreeObserver* observer);
   void RemoveObserver(TreeObserver* observer);
 

@@ -37,10 +37,19 @@ class ScriptedInteraction : public Interaction {
                  int helpContext) override;
   void ShowMessage(const std::string& text) override;
   bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
-  void SetStatusText(StatusControl control, const std::string& text) override { status_[control] = text; }
-  void SetStatusMax(StatusControl, int) override {}
-  void SetStatusPosition(StatusControl, int) override {}
-  void SetStatusVisible(StatusControl, bool) override {}
+  void SetStatusText(StatusControl control, const std::string& text) override {
+    status_[control] = text;
+    status_log_.emplace_back(control, text);
+  }
+  void SetStatusMax(StatusControl control, int maximum) override { max_[control] = maximum; }
+  void SetStatusPosition(StatusControl control, int position) override { pos_[control] = position; }
+  void SetStatusVisible(StatusControl control, bool visible) override { visible_[control] = visible; }
+  bool StatusVisible(StatusControl control) const override {
+    const auto it = visible_.find(control);
+    return it != visible_.end() && it->second;
+  }
+  // Every status text set, in order.
+  const std::vector<std::pair<StatusControl, std::string>>& StatusLog() const { return status_log_; }
   void ProcessMessages() override { ++process_calls_; }
   bool CancelRequested() const override { return cancel_; }
   void ResetCancel() override { cancel_ = false; }
@@ -54,6 +63,9 @@ class ScriptedInteraction : public Interaction {
   std::deque<std::string> inputs_;
   std::vector<Shown> shown_;
   std::map<StatusControl, std::string> status_;
+  std::vector<std::pair<StatusControl, std::string>> status_log_;
+  std::map<StatusControl, int> max_, pos_;
+  std::map<StatusControl, bool> visible_;
   bool cancel_ = false;
   int busy_ = 0;
   int process_calls_ = 0;

@@ -1,0 +1,9 @@
+/* A minimal DLL that carries a version resource (versioned.rc). */
+#include <windows.h>
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+  (void)instance;
+  (void)reason;
+  (void)reserved;
+  return TRUE;
+}
