@@ -50,12 +50,15 @@ qw_start_services() {
   "$QW_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
-# Drive T: of the test prefix is a scratch folder of the build: tests that walk a
-# whole drive (snapshots) walk this one.
+# Drives T: and U: of the test prefix are scratch folders of the build: tests that
+# walk a whole drive (snapshots) walk one of them.
 qw_test_drive() {
-  local folder="$QW_BUILD_DIR/testdrive-$QW_ARCH"
-  mkdir -p "$folder"
-  [ -L "$WINEPREFIX/dosdevices/t:" ] || ln -sfn "$folder" "$WINEPREFIX/dosdevices/t:"
+  local letter
+  for letter in t u; do  # one drive per test program that walks a drive
+    local folder="$QW_BUILD_DIR/testdrive-$letter-$QW_ARCH"
+    mkdir -p "$folder"
+    [ -L "$WINEPREFIX/dosdevices/$letter:" ] || ln -sfn "$folder" "$WINEPREFIX/dosdevices/$letter:"
+  done
   # A folder with a link back to its parent (Wine shows a link as a reparse point):
   # a walk that followed links would never end there.
   local links="$QW_BUILD_DIR/linkfixture-$QW_ARCH"

@@ -10,6 +10,22 @@ int CompareNames(std::string_view a, std::string_view b) {
   return CompareNamesW(Utf8ToWide(a), Utf8ToWide(b));
 }
 
+std::string NameSortKey(std::wstring_view name) {
+  const int len = static_cast<int>(name.size());
+  const int size = LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.data(), len, nullptr, 0);
+  std::string key(static_cast<size_t>(size > 0 ? size : 0), '\0');
+  if (size > 0)
+    LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.data(), len,
+                 reinterpret_cast<wchar_t*>(key.data()), size);
+  return key;
+}
+
+int CompareNamesOrdinal(std::wstring_view a, std::wstring_view b) {
+  const int ordinal = CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(),
+                                           static_cast<int>(b.size()), TRUE);
+  return ordinal == 0 ? 0 : ordinal - CSTR_EQUAL;
+}
+
 int CompareNamesW(std::wstring_view wa, std::wstring_view wb) {
   const int len_a = static_cast<int>(wa.size());
   const int len_b = static_cast<int>(wb.size());
@@ -43,6 +59,14 @@ bool SameText(std::string_view a, std::string_view b) {
   const std::wstring wb = Utf8ToWide(b);
   return CompareStringOrdinal(wa.data(), static_cast<int>(wa.size()), wb.data(),
                               static_cast<int>(wb.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool SameTextLocale(std::string_view a, std::string_view b) {
+  if (a == b) return true;
+  const std::wstring wa = Utf8ToWide(a);
+  const std::wstring wb = Utf8ToWide(b);
+  return CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wa.data(), static_cast<int>(wa.size()),
+                        wb.data(), static_cast<int>(wb.size())) == CSTR_EQUAL;
 }
 
 std::string UpperCase(std::string_view text) {

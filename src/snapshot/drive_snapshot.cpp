@@ -17,8 +17,6 @@ struct DirEntry {
   int32_t attributes;
 };
 
-bool EntryLess(const DirEntry& a, const DirEntry& b) { return platform::CompareNamesW(a.name, b.name) < 0; }
-
 // Opens a listing of folder + "*.*" with every kind of entry. The basic form skips
 // the short names nobody reads; systems without it get the classic call.
 HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW& found) {
@@ -39,8 +37,8 @@ class FolderWalk {
     std::vector<DirEntry> folders;
     std::vector<DirEntry> files;
     List(path, folders, files);
-    std::stable_sort(folders.begin(), folders.end(), EntryLess);
-    std::stable_sort(files.begin(), files.end(), EntryLess);
+    platform::SortByName(folders, [](const DirEntry& e) { return std::wstring_view(e.name); });
+    platform::SortByName(files, [](const DirEntry& e) { return std::wstring_view(e.name); });
 
     w_.WriteInteger(static_cast<int32_t>(folders.size()));
     if (depth_ == 1) {

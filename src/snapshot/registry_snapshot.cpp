@@ -63,8 +63,7 @@ class RegistryWalk {
                                  [](const std::wstring& n) { return n.rfind(L"ControlSet00", 0) == 0; }),
                   names.end());
     }
-    std::stable_sort(names.begin(), names.end(),
-                     [](const auto& a, const auto& b) { return platform::CompareNamesW(a, b) < 0; });
+    platform::SortByName(names, [](const std::wstring& n) { return std::wstring_view(n); });
 
     w_.WriteInteger(static_cast<int32_t>(names.size()));
     if (depth_ == 1) {
@@ -124,9 +123,7 @@ class RegistryWalk {
       }
       entries.push_back(std::move(entry));
     }
-    std::stable_sort(entries.begin(), entries.end(), [](const ValueEntry& a, const ValueEntry& b) {
-      return platform::CompareNamesW(a.name, b.name) < 0;
-    });
+    platform::SortByName(entries, [](const ValueEntry& e) { return std::wstring_view(e.name); });
 
     w_.WriteInteger(static_cast<int32_t>(entries.size()));
     for (const ValueEntry& e : entries) {

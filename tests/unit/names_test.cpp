@@ -40,3 +40,22 @@ TEST(Names, SameTextAndUpperCase) {
   EXPECT_FALSE(SameText("abc", "abcd"));
   EXPECT_EQ(UpperCase("c:\\programme\\größe.txt"), "C:\\PROGRAMME\\GRÖßE.TXT");
 }
+
+TEST(Names, SortByNameAgreesWithTheComparison) {
+  // Long enough for the sort-key path; punctuation, umlauts, case and digits mixed.
+  std::vector<std::wstring> names = {L"zeta", L"Äpfel", L"apfel", L"Apfel", L"_intern", L"{GUID-1}", L"co-op",
+                                     L"coop", L"Z", L"10", L"9", L"a.b", L"a_b", L"a b", L"Öl", L"ol", L"ß",
+                                     L"ss", L"", L"~x", L"CurrentControlSet", L"controlset001"};
+  for (int round = 0; round < 3; ++round) {
+    std::vector<std::wstring> sorted = names;
+    platform::SortByName(sorted, [](const std::wstring& n) { return std::wstring_view(n); });
+    for (size_t i = 0; i + 1 < sorted.size(); ++i)
+      EXPECT_LE(platform::CompareNamesW(sorted[i], sorted[i + 1]), 0) << i;
+    std::vector<std::wstring> check = sorted;
+    std::sort(check.begin(), check.end());
+    std::vector<std::wstring> all = names;
+    std::sort(all.begin(), all.end());
+    EXPECT_EQ(check, all);  // nothing lost or doubled
+    std::rotate(names.begin(), names.begin() + 7, names.end());
+  }
+}
