@@ -1,0 +1,211 @@
+#include "app/batch.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "app/commands.h"
+#include "core/exceptions.h"
+#include "core/format.h"
+#include "core/interaction.h"
+#include "core/settings.h"
+#include "core/translate.h"
+#include "platform/names.h"
+#include "platform/text.h"
+#include "removal/export.h"
+#include "snapshot/configuration.h"
+#include "snapshot/data_codes.h"
+#include "ui/splash.h"
+
+namespace {
+
+// One line per message on standard error: box texts carry line breaks.
+std::string OneLine(std::string text) {
+  for (char& c : text)
+    if (c == '\r' || c == '\n') c = ' ';
+  return text;
+}
+
+void PrintError(const std::string& text) {
+  const std::string line = OneLine(text) + "\n";
+  DWORD written = 0;
+  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+  if (err != nullptr && err != INVALID_HANDLE_VALUE) WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+}
+
+// Nobody is there to answer: boxes that only inform are logged, questions end the run.
+class BatchInteraction : public Interaction {
+ public:
+  explicit BatchInteraction(SplashScreen* splash) : splash_(splash) {}
+
+  int MessageDlg(const std::string& text, MsgDlgType, TMsgDlgButtons buttons, int) override {
+    PrintError(text);
+    if ((buttons & ~(mbOK | mbHelp)) == 0) return mrOk;
+    throw EQuitawayError(FormatMsg(tr("Unerwartete Frage im Stapelbetrieb: %s"), {OneLine(text)}));
+  }
+  void ShowMessage(const std::string& text) override { PrintError(text); }
+  bool InputQuery(const std::string&, const std::string& prompt, std::string&) override {
+    throw EQuitawayError(FormatMsg(tr("Unerwartete Frage im Stapelbetrieb: %s"), {OneLine(prompt)}));
+  }
+  void SetStatusText(StatusControl, const std::string&) override {}
+  void SetStatusMax(StatusControl, int) override {}
+  void SetStatusPosition(StatusControl, int) override {}
+  void SetStatusVisible(StatusControl c, bool v) override { visible_[static_cast<int>(c)] = v; }
+  bool StatusVisible(StatusControl c) const override { return visible_[static_cast<int>(c)]; }
+  void ProcessMessages() override {
+    if (splash_ != nullptr && splash_->Visible()) PumpMessages();
+  }
+  bool CancelRequested() const override { return false; }
+  void ResetCancel() override {}
+  void BeginBusy() override { ++busy_; }
+  void EndBusy() override { if (busy_ > 0) --busy_; }
+  bool IsBusy() const override { return busy_ > 0; }
+
+ private:
+  SplashScreen* splash_;
+  bool visible_[5] = {};
+  int busy_ = 0;
+};
+
+std::string Upper(const std::string& s) { return platform::UpperCase(s); }
+
+std::string CommandOf(const std::vector<std::string>& args) {
+  if (args.empty()) return {};
+  std::string c = Upper(args[0]);
+  if (!c.empty() && c[0] == '/') c.erase(0, 1);
+  return c;
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesW(platform::Utf8ToWide(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The folder of a file name must exist before anything long is done for it.
+void RequireFolderOf(const std::string& file) {
+  const size_t slash = file.find_last_of('\\');
+  if (slash == std::string::npos) return;
+  const std::string folder = file.substr(0, slash + 1);
+  const DWORD a = GetFileAttributesW(platform::Utf8ToWide(folder).c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || !(a & FILE_ATTRIBUTE_DIRECTORY))
+    throw EQuitawayError(FormatMsg(tr("Das Verzeichnis %s existiert nicht"), {folder}));
+}
+
+void Status(SplashScreen* splash, const std::string& text) {
+  if (splash != nullptr) splash->SetStatus(text);
+}
+
+void LoadForBatch(Workspace& ws, const std::string& resultFile, SplashScreen* splash) {
+  if (!FileExists(resultFile))
+    throw EQuitawayError(FormatMsg(tr("Die Logdatei %s existiert nicht"), {resultFile}));
+  Status(splash, tr("Status: Lade Protokolldatei"));
+  LoadResult(ws, resultFile);
+}
+
+void StoreConfigCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {
+  Status(splash, tr("Status: Speichern der aktuellen Konfiguration"));
+  const std::string target = args.size() > 1 ? args[1] : ws.DataFile(kOldConfigFile);
+  RequireFolderOf(target);
+  StoreConfigurationAs(ws, target);
+}
+
+void CompareCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {
+  Status(splash, tr("Status: Speichern der aktuellen Konfiguration"));
+  const std::string resultFile = BatchResultName(args[1]);
+  RequireFolderOf(resultFile);
+  const std::string oldFile = args.size() > 2 ? args[2] : ws.DataFile(kOldConfigFile);
+  if (!FileExists(oldFile)) {
+    if (args.size() > 2) throw EQuitawayError(FormatMsg(tr("Die Datei %s existiert nicht"), {oldFile}));
+    throw EQuitawayError(tr("Bitte speichern Sie zuerst die aktuelle Konfiguration\r(`aktuelle Konfiguration "
+                            "speichern` zuerst benutzen, siehe Hilfedatei !"));
+  }
+  std::string newFile;
+  if (args.size() > 3) {
+    newFile = args[3];
+    if (!FileExists(newFile)) throw EQuitawayError(FormatMsg(tr("Die Datei %s existiert nicht"), {newFile}));
+  } else {
+    newFile = ws.DataFile(kNewConfigFile);
+    StoreConfigurationAs(ws, newFile);
+  }
+  Status(splash, tr("Status: Erstellen der Logdatei"));
+  CompareInto(ws, resultFile, oldFile, newFile);
+}
+
+void ExportTextCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {
+  const std::string resultFile = BatchResultName(args[1]);
+  LoadForBatch(ws, resultFile, splash);
+  Status(splash, tr("Status: Exportiere Installationsdaten..."));
+  const size_t dot = resultFile.find_last_of('.');
+  const size_t slash = resultFile.find_last_of('\\');
+  const std::string base = (dot != std::string::npos && (slash == std::string::npos || dot > slash))
+                               ? resultFile.substr(0, dot)
+                               : resultFile;
+  const std::string label = resultFile.substr(slash == std::string::npos ? 0 : slash + 1);
+  const std::string defaultText = ReadSettingText("DefaultText");
+  const struct {
+    Tree& tree;
+    int kind;
+    const char* suffix;
+  } exports[] = {{ws.ResultView, tkRegistry, "_REG.txt"},
+                 {ws.DriveResult, tkFiles, "_FILES.txt"},
+                 {ws.SystemResult, tkSystem, "_INI.txt"}};
+  for (const auto& e : exports)
+    SaveTextLines(base + e.suffix,
+                  ExportResultText(ws.Result, e.tree.First(), kAllKinds, e.kind, label, defaultText));
+}
+
+}  // namespace
+
+std::string CommandLineHelpText() {
+  return "COMMANDLINE Options:\r? - for help\rSTORECONFIG [filename]\r  (if no filename is given, 'OldCfg.TSD' is "
+         "used, Last.TSS is used as selection)\rCOMPARE logfilename [old_tsd_file] [new_tsd_file]\r  (if "
+         "[new_tsd_file] is given it should already exist, if not given 'NewCfg.TSD' will be created, Last.TSS is "
+         "used as selection\rUNINSTALL filename\r  uninstalls the complete info given in the logfile\rCREATEINSTALL "
+         "filename\r  create installation files from the logfile (targetfilenames = filename+_xxx.xxx)\rEXPORTTEXT "
+         "filename\r  create Text export (targetfilenames = filename+_xxx.txt)\r";
+}
+
+std::string BatchResultName(const std::string& name) {
+  std::string result = name;
+  if (Upper(result).find(".TSL") == std::string::npos) result += ".TSL";
+  const std::wstring wide = platform::Utf8ToWide(result);
+  std::wstring full(MAX_PATH, L'\0');
+  DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (n >= full.size()) {
+    full.resize(n);
+    n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (n == 0) return result;
+  full.resize(n);
+  return platform::WideToUtf8(full);
+}
+
+bool IsBatchCommand(const std::vector<std::string>& args) {
+  const std::string c = CommandOf(args);
+  if (c == "STORECONFIG") return args.size() <= 2;
+  if (c == "COMPARE") return args.size() >= 2 && args.size() <= 4;
+  if (c == "EXPORTTEXT" || c == "UNINSTALL" || c == "CREATEINSTALL") return args.size() == 2;
+  return false;
+}
+
+int RunBatchCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {
+  BatchInteraction batch(splash);
+  Interaction* previous = &UI();
+  InstallInteraction(&batch);
+  Status(splash, "running Batchmode...");
+  int code = 0;
+  try {
+    const std::string c = CommandOf(args);
+    if (c == "STORECONFIG") StoreConfigCommand(ws, args, splash);
+    else if (c == "COMPARE") CompareCommand(ws, args, splash);
+    else if (c == "EXPORTTEXT") ExportTextCommand(ws, args, splash);
+    else throw EQuitawayError(FormatMsg(tr("Der Befehl %s ist in dieser Version noch nicht verfügbar"), {c}));
+  } catch (const EAbort&) {
+    code = 1;  // its messages were shown already
+  } catch (const std::exception& e) {
+    PrintError(e.what());
+    code = 1;
+  }
+  InstallInteraction(previous);
+  return code;
+}

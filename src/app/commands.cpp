@@ -1,0 +1,212 @@
+#include "app/commands.h"
+
+#include <windows.h>
+
+#include "core/exceptions.h"
+#include "core/format.h"
+#include "core/identity.h"
+#include "core/interaction.h"
+#include "core/registry.h"
+#include "core/settings.h"
+#include "core/translate.h"
+#include "platform/names.h"
+#include "platform/text.h"
+#include "removal/recyc.h"
+#include "snapshot/compare.h"
+#include "snapshot/configuration.h"
+#include "snapshot/data_codes.h"
+#include "snapshot/treetool.h"
+
+namespace {
+
+bool FileExists(const std::string& path) {
+  const DWORD a = GetFileAttributesW(platform::Utf8ToWide(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A confirmation question whose "&Nein" ends the command.
+void Confirm(const std::string& question) {
+  if (MessageDlg(question, mtConfirmation, mbYesNo) != mrYes) throw EMyAbort();
+}
+
+int32_t StateAt(Tree& tree, const std::string& path) {
+  const TreeNode* node = FindNodeByPath(path, tree, true, true);
+  return node ? node->StateIndex() : stUnchecked;
+}
+
+bool Watched(int32_t state) { return state == stChecked || state == stPartial; }
+
+bool NothingSelected(Tree& tree) { return tree.First() == nullptr || tree.First()->StateIndex() == stUnchecked; }
+
+void AskFirstTwo(Workspace& ws) {
+  if (NothingSelected(ws.RegView))
+    Confirm(tr("Sie haben keine Schlüssel der Registry zur Überwachung gewählt!\rWollen Sie trotzdem fortfahren ?"));
+  if (NothingSelected(ws.DriveSel))
+    Confirm(tr("Sie haben keine Laufwerke zur Überwachung ausgewählt !\rWollen Sie trotzdem fortfahren ?"));
+}
+
+// Suspends the registry tree's updates and shows the hourglass for one command.
+class CommandScope {
+ public:
+  explicit CommandScope(Workspace& ws) : update_(ws.RegView) {}
+
+ private:
+  TreeUpdateScope update_;
+  BusyScope busy_;
+};
+
+void ReplaceFile(const std::string& from, const std::string& to) {
+  DeleteFileW(platform::Utf8ToWide(to).c_str());
+  if (!MoveFileW(platform::Utf8ToWide(from).c_str(), platform::Utf8ToWide(to).c_str()))
+    throw EQuitawayError(FormatMsg(tr("Die Datei %s konnte nicht umbenannt werden"), {from}));
+}
+
+void RequireStoredConfiguration(Workspace& ws) {
+  if (!FileExists(ws.DataFile(kOldConfigFile)))
+    throw EQuitawayError(tr("Bitte speichern Sie zuerst die aktuelle Konfiguration\r(`aktuelle Konfiguration "
+                            "speichern` zuerst benutzen, siehe Hilfedatei !"));
+}
+
+void RequireName(const std::string& resultFile) {
+  if (resultFile.empty()) throw EQuitawayError(tr("Bitte geben Sie einen Dateinamen an !"));
+}
+
+}  // namespace
+
+void RunSanityChecks(Workspace& ws, bool firstTwoOnly) {
+  AskFirstTwo(ws);
+  if (firstTwoOnly) return;
+  const std::string top = std::string(kRegistryTop) + "\\";
+  if (Watched(StateAt(ws.RegView, top + "HKEY_DYN_DATA")))
+    Confirm(tr("Der Bereich HKEY_DYN_DATA sollte nicht überwacht werden !\rEs können hier keine Werte "
+               "zurückgesetzt werden, eine Überwachung ist hier sinnlos.\rWollen Sie trotzdem fortfahren ?"));
+  if (Watched(StateAt(ws.RegView, top + "HKEY_CLASSES_ROOT")) &&
+      Watched(StateAt(ws.RegView, top + "HKEY_LOCAL_MACHINE\\Software\\Classes")))
+    Confirm(tr("Die beiden Bereiche HKEY_CLASSES_ROOT und HKEY_LOCAL_MACHINE\\Software\\Classes\rsollten nicht "
+               "gleichzeitig ausgewählt sein, da sie dieselben Daten enthalten.\rWollen Sie trotzdem fortfahren ?"));
+  if (Watched(StateAt(ws.RegView, top + "HKEY_CURRENT_USER")) && Watched(StateAt(ws.RegView, top + "HKEY_USERS")))
+    Confirm(tr("Die beiden Bereiche HKEY_CURRENT_USER und HKEY_USERS\rsollten nicht gleichzeitig ausgewählt sein, "
+               "da sie dieselben Daten enthalten.\rWollen Sie trotzdem fortfahren ?"));
+}
+
+void StoreConfiguration(Workspace& ws) {
+  CommandScope scope(ws);
+  RunSanityChecks(ws);
+  const std::string stored = ws.DataFile(kOldConfigFile);
+  const std::string backup = ws.DataFile(kOldConfigBackup);
+  if (FileExists(stored)) ReplaceFile(stored, backup);
+  WriteConfiguration(stored, ws.RegView, ws.DriveSel, ws.SystemSelect);
+}
+
+void StoreConfigurationAs(Workspace& ws, const std::string& fileName) {
+  BusyScope busy;
+  WriteConfiguration(fileName, ws.RegView, ws.DriveSel, ws.SystemSelect);
+}
+
+void CompareInto(Workspace& ws, const std::string& resultFile, const std::string& oldFile,
+                 const std::string& newFile) {
+  BusyScope busy;
+  ResultFileInfo info;
+  CompareConfigurations(oldFile, newFile, resultFile,
+                        {ws.RegView, ws.DriveSel, ws.SystemSelect, ws.ResultView, ws.DriveResult, ws.SystemResult},
+                        ws.NoCheck, ws.Images, info);
+  ws.Result = info;
+  ws.ResultModified = false;
+  for (Tree* tree : {&ws.ResultView, &ws.DriveResult, &ws.SystemResult})
+    if (TreeNode* top = tree->First()) top->Expand();
+}
+
+void CreateLogfile(Workspace& ws, const std::string& resultFile) {
+  RequireStoredConfiguration(ws);
+  TreeUpdateScope update(ws.RegView);
+  RunSanityChecks(ws);
+  RequireName(resultFile);
+  const std::string current = ws.DataFile(kNewConfigFile);
+  {
+    BusyScope busy;
+    WriteConfiguration(current, ws.RegView, ws.DriveSel, ws.SystemSelect);
+  }
+  CompareInto(ws, resultFile, ws.DataFile(kOldConfigFile), current);
+}
+
+void IncrementalCompare(Workspace& ws, const std::string& resultFile) {
+  RequireStoredConfiguration(ws);
+  TreeUpdateScope update(ws.RegView);
+  RunSanityChecks(ws, true);
+  RequireName(resultFile);
+  const std::string current = ws.DataFile(kNewConfigFile);
+  {
+    BusyScope busy;
+    WriteConfiguration(current, ws.RegView, ws.DriveSel, ws.SystemSelect);
+  }
+  CompareInto(ws, resultFile, ws.DataFile(kOldConfigFile), current);
+  // The next compare starts from the state just recorded.
+  ReplaceFile(current, ws.DataFile(kOldConfigFile));
+}
+
+void RestoreSavedConfiguration(Workspace& ws) {
+  const std::string stored = ws.DataFile(kOldConfigFile);
+  const std::string backup = ws.DataFile(kOldConfigBackup);
+  if (!FileExists(backup)) {
+    MessageDlg(tr("Die benötigte Datei:OLDCFG.BAK existiert nicht !\rdas Wiederherstellen ist nicht möglich."),
+               mtInformation, mbOK);
+    return;
+  }
+  if (MessageDlg(tr("Wollen Sie die aktuelle gespeicherte Konfiguration (OLDCFG.TSD)\rdurch die erstellte "
+                    "Sicherheitskopie (OLDCFG.BAK) ersetzen ?"),
+                 mtConfirmation, mbYesNo) != mrYes)
+    return;
+  if (FileExists(stored)) ShellDelete(stored, true, true, false);
+  ShellMove(backup, stored, false, true, false);
+}
+
+void LoadResult(Workspace& ws, const std::string& fileName) {
+  BusyScope busy;
+  ResultFileInfo info;
+  LoadResultFile(fileName, ws.RegView, ws.DriveSel, ws.ResultView, ws.DriveResult, ws.SystemSelect,
+                 ws.SystemResult, ws.NoCheck, ws.Images, info);
+  ws.Result = info;
+  ws.ResultModified = false;
+  ws.SelectionModified = true;
+  for (Tree* tree : {&ws.ResultView, &ws.DriveResult, &ws.SystemResult})
+    if (TreeNode* top = tree->First()) top->Expand();
+}
+
+void LoadStartupSelection(Workspace& ws) {
+  DefaultSelection(ws.RegView, ws.DriveSel, ws.SystemSelect, ws.NoCheck, ws.Context());
+  const std::string last = ws.DataFile(kLastSelectionFile);
+  if (FileExists(last)) LoadSelectionFile(last, nullptr, ws.RegView, ws.DriveSel, ws.SystemSelect, ws.NoCheck);
+  ws.SelectionModified = false;
+}
+
+void LoadSelection(Workspace& ws, const std::string& fileName) {
+  BusyScope busy;
+  LoadSelectionFile(fileName, nullptr, ws.RegView, ws.DriveSel, ws.SystemSelect, ws.NoCheck);
+  ws.SelectionModified = !platform::SameText(fileName, ws.DataFile(kLastSelectionFile));
+}
+
+void SaveSelection(Workspace& ws, const std::string& fileName) {
+  SaveSelectionFile(fileName, nullptr, ws.RegView, ws.DriveSel, ws.SystemSelect, ws.NoCheck);
+  ws.SelectionModified = false;
+}
+
+void RegisterFileTypes() {
+  try {
+    const std::string program = ProgramFile();
+    TMyRegistry reg(raFull);
+    reg.SetRootKey(HKEY_CLASSES_ROOT);
+    for (const char* ext : {".TSS", ".TSL", ".TSD"}) {
+      if (!reg.OpenKey(std::string("\\") + ext, true)) return;
+      reg.WriteString("", ProductName);
+    }
+    const std::string base = std::string("\\") + ProductName;
+    if (!reg.OpenKey(base, true)) return;
+    reg.WriteString("", std::string(ProductName) + " Datei");
+    if (!reg.OpenKey(base + "\\DefaultIcon", true)) return;
+    reg.WriteString("", program + ",1");
+    if (!reg.OpenKey(base + "\\shell\\open\\command", true)) return;
+    reg.WriteString("", program + " \"%1\"");
+  } catch (const std::exception&) {
+    // Without the rights to write there the program works all the same.
+  }
+}

@@ -1,0 +1,42 @@
+// The configuration and logfile commands of the main window, as functions on the
+// workspace. Dialogs (file names) are the window's part; these take the names.
+// Failures are exceptions with the German messages; "&Nein" at a question raises
+// EMyAbort.
+#pragma once
+
+#include <string>
+
+#include "app/workspace.h"
+
+// The checks before writing or comparing a configuration. With firstTwoOnly only
+// "no key" and "no drive" are asked (incremental compare, two configurations).
+void RunSanityChecks(Workspace& ws, bool firstTwoOnly = false);
+
+// "&Speichere aktuelle Konfiguration": OldCFG.TSD becomes OldCFG.BAK, the current
+// state is written to OldCFG.TSD.
+void StoreConfiguration(Workspace& ws);
+// "&Speichere Konfiguration unter": no checks, any file.
+void StoreConfigurationAs(Workspace& ws, const std::string& fileName);
+
+// "&Erstelle Installationsprotokoll (vergleiche)" after the file dialog: checks,
+// NewCFG.TSD written now, compared with OldCFG.TSD into resultFile, result loaded.
+void CreateLogfile(Workspace& ws, const std::string& resultFile);
+// "&Inkrementelles Vergleichen": as CreateLogfile, then NewCFG.TSD replaces OldCFG.TSD.
+void IncrementalCompare(Workspace& ws, const std::string& resultFile);
+// Compares two given configurations into resultFile and makes it the current result.
+void CompareInto(Workspace& ws, const std::string& resultFile, const std::string& oldFile,
+                 const std::string& newFile);
+
+// "&Wiederherstellen der gespeicherten Konfiguration": OldCFG.BAK back to OldCFG.TSD.
+void RestoreSavedConfiguration(Workspace& ws);
+
+// "Lade &Ergebnisdatei (Installationsprotokoll)" after the file dialog.
+void LoadResult(Workspace& ws, const std::string& fileName);
+
+// Selection files: the default selection, "Last.TSS", loading and saving.
+void LoadStartupSelection(Workspace& ws);
+void LoadSelection(Workspace& ws, const std::string& fileName);
+void SaveSelection(Workspace& ws, const std::string& fileName);
+
+// The file types TSS, TSL and TSD below HKEY_CLASSES_ROOT; a failure is not reported.
+void RegisterFileTypes();

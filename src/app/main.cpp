@@ -1,0 +1,131 @@
+// Quitaway.exe: start-up, batch mode, and (until the main window exists) the splash.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+#include "app/batch.h"
+#include "app/commands.h"
+#include "app/workspace.h"
+#include "core/identity.h"
+#include "core/interaction.h"
+#include "core/settings.h"
+#include "platform/names.h"
+#include "platform/text.h"
+#include "snapshot/data_codes.h"
+#include "ui/message_box.h"
+#include "ui/splash.h"
+
+namespace {
+
+std::vector<std::string> Arguments() {
+  std::vector<std::string> args;
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  for (int i = 1; argv != nullptr && i < argc; ++i) args.push_back(platform::WideToUtf8(argv[i]));
+  LocalFree(argv);
+  return args;
+}
+
+void Print(DWORD stream, const std::string& text) {
+  std::string lines = text;
+  for (char& c : lines)
+    if (c == '\r') c = '\n';
+  DWORD written = 0;
+  HANDLE out = GetStdHandle(stream);
+  if (out != nullptr && out != INVALID_HANDLE_VALUE)
+    WriteFile(out, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+}
+
+void PrintOut(const std::string& text) { Print(STD_OUTPUT_HANDLE, text); }
+// Errors of a batch run: one line each on standard error.
+void PrintError(const std::string& text) {
+  std::string line = text;
+  for (char& c : line)
+    if (c == '\r' || c == '\n') c = ' ';
+  Print(STD_ERROR_HANDLE, line + "\n");
+}
+
+std::string ExtensionOf(const std::string& name) {
+  const size_t dot = name.find_last_of('.');
+  const size_t slash = name.find_last_of('\\');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+  return platform::UpperCase(name.substr(dot));
+}
+
+bool IsFile(const std::string& path) {
+  const DWORD a = GetFileAttributesW(platform::Utf8ToWide(path).c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A selection or result file named on the command line is loaded at start.
+void LoadCommandLineFile(Workspace& ws, const std::vector<std::string>& args) {
+  if (args.empty() || !IsFile(args[0])) return;
+  const std::string ext = ExtensionOf(args[0]);
+  if (ext == ".TSS") LoadSelection(ws, args[0]);
+  else if (ext == ".TSL") LoadResult(ws, args[0]);
+}
+
+int Run() {
+  const std::vector<std::string> args = Arguments();
+  MessageBoxInteraction boxes;
+  InstallInteraction(&boxes);
+  const bool batch = IsBatchCommand(args);
+
+  SplashScreen splash;
+  try {
+    OpenSettingsRegistry();
+    WriteBackAllSettings();  // after the first start every setting exists
+  } catch (const std::exception& e) {
+    if (batch) PrintError(e.what());
+    else boxes.MessageDlg(e.what(), mtError, mbOK, 0);
+    return 1;
+  }
+  if (SelectLanguageAtStartup()) return 0;  // started again with the English module
+  const std::string helpFile = HelpFileName(ProgramFile(), LanguageCode());
+  (void)helpFile;
+
+  if (args.size() == 1 && (args[0] == "?" || args[0] == "/?")) {
+    splash.Close();
+    PrintOut(CommandLineHelpText());
+    boxes.MessageDlg(CommandLineHelpText(), mtInformation, mbOK, 0);
+    return 0;
+  }
+
+  splash.SetStatus("Status: Laden der Vorgabewerte");
+  RegisterFileTypes();
+  Workspace ws;
+  splash.SetStatus("Status: Laden der Auswahl");
+  int code = 0;
+  try {
+    LoadStartupSelection(ws);
+    if (!batch) LoadCommandLineFile(ws, args);
+  } catch (const std::exception& e) {
+    if (batch) {
+      PrintError(e.what());
+      return 1;
+    }
+    boxes.MessageDlg(e.what(), mtError, mbOK, 0);
+  }
+  splash.SetStatus("Status: Darstellung aktualisieren");
+  ws.SelectionModified = false;
+
+  if (batch) {
+    code = RunBatchCommand(ws, args, &splash);
+  } else {
+    if (ws.CurrentResultFile().empty()) ws.ShowNoResult();
+    // The main window is not there yet: the splash screen shows its three seconds.
+    splash.WaitUntil(3000);
+  }
+  splash.Close();
+  CloseSettingsRegistry();
+  return code;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int) {
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  return Run();
+}
