@@ -50,11 +50,11 @@ qw_start_services() {
   "$QW_WINE" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }
 
-# Drives T: and U: of the test prefix are scratch folders of the build: tests that
+# Drives T:, U: and V: of the test prefix are scratch folders of the build: tests that
 # walk a whole drive (snapshots) walk one of them.
 qw_test_drive() {
   local letter
-  for letter in t u; do  # one drive per test program that walks a drive
+  for letter in t u v; do  # one drive per test program that walks a drive
     local folder="$QW_BUILD_DIR/testdrive-$letter-$QW_ARCH"
     mkdir -p "$folder"
     [ -L "$WINEPREFIX/dosdevices/$letter:" ] || ln -sfn "$folder" "$WINEPREFIX/dosdevices/$letter:"
