@@ -6,34 +6,13 @@
 # Usage: batch_test.sh ARCH   (i686 or x86_64; run by CTest)
 set -uo pipefail
 QW_ARCH=${1:?arch}
-QW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-WORK=$QW_ROOT/build/e2e-$QW_ARCH
-QW_WINEPREFIX=$WORK/prefix
-source "$QW_ROOT/scripts/wine-env.sh"
-unset DISPLAY
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-winpath() { echo "Z:${1//\//\\}"; }
-
-# A fresh prefix and a program folder of its own outside the watched drive C:.
-wineserver -k 2>/dev/null || true
-rm -rf "$WORK"
-mkdir -p "$WORK/app"
-"$QW_WINE" wineboot -i >/dev/null 2>&1
-wineserver -w
-cp "$QW_ROOT/build/$QW_ARCH/bin/Quitaway.exe" "$WORK/app/"
-APP=$(winpath "$WORK/app/Quitaway.exe")
+WORK=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/e2e-$QW_ARCH
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+fresh_prefix
 wineserver -p 60
 qw_start_services
 trap 'wineserver -k 2>/dev/null || true' EXIT
 
-run() {  # run ARGS... : Quitaway.exe, exit code in $rc, stderr in $WORK/stderr
-  "$QW_WINE" "$APP" "$@" >"$WORK/stdout" 2>"$WORK/stderr"
-  rc=$?
-  grep -v '^wine: ' "$WORK/stderr" >"$WORK/stderr.own" || true
-}
 reg() { "$QW_WINE" reg "$@" >/dev/null 2>&1; }
 
 # --- failures first: nothing stored yet
@@ -125,5 +104,4 @@ run EXPORTTEXT "$(winpath "$WORK/nichtda")"
 [ $rc -eq 1 ] && grep -q "existiert nicht" "$WORK/stderr.own" && pass "missing result file" \
   || fail "missing result file: rc=$rc $(cat "$WORK/stderr.own")"
 
-[ $failures -eq 0 ] && echo "batch end-to-end: all checks passed" || echo "batch end-to-end: $failures checks failed"
-exit $((failures > 0))
+finish "batch end-to-end"

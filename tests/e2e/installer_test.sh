@@ -5,42 +5,26 @@
 # Usage: installer_test.sh ARCH   (i686 or x86_64; run by CTest)
 set -uo pipefail
 QW_ARCH=${1:?arch}
-QW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-WORK=$QW_ROOT/build/e2e-installer-$QW_ARCH
-QW_WINEPREFIX=$WORK/prefix
-source "$QW_ROOT/scripts/wine-env.sh"
-unset DISPLAY
-
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "ok: $*"; }
-winpath() { echo "Z:${1//\//\\}"; }
-
-wineserver -k 2>/dev/null || true
-rm -rf "$WORK"
-mkdir -p "$WORK/app"
+WORK=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/e2e-installer-$QW_ARCH
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+fresh_prefix
 target=amd64-unicode; [ "$QW_ARCH" = i686 ] && target=x86-unicode
 makensis -V1 -DTARGET=$target -DOUTFILE="$WORK/setup.exe" -DPAYLOAD="$QW_ROOT/tests/e2e/data/payload.txt" \
   "$QW_ROOT/tests/e2e/data/e2eapp.nsi" || { echo "FAIL: makensis"; exit 1; }
-"$QW_WINE" wineboot -i >/dev/null 2>&1
-wineserver -w
-cp "$QW_ROOT/build/$QW_ARCH/bin/Quitaway.exe" "$WORK/app/"
-APP=$(winpath "$WORK/app/Quitaway.exe")
 # Each program runs with its own wineserver start, as a person's separate runs would.
-run() {
-  "$QW_WINE" "$APP" "$@" >"$WORK/stdout" 2>"$WORK/stderr"
-  rc=$?
+run_alone() {
+  run "$@"
   wineserver -w
 }
 
-run STORECONFIG
+run_alone STORECONFIG
 [ $rc -eq 0 ] && pass "STORECONFIG" || fail "STORECONFIG rc=$rc $(cat "$WORK/stderr")"
 "$QW_WINE" "$(winpath "$WORK/setup.exe")" /S >/dev/null 2>&1
 wineserver -w
 [ -f "$WINEPREFIX/drive_c/Program Files/E2E App/liesmich.txt" ] && pass "installed" || fail "the installer did not install"
-run COMPARE "$(winpath "$WORK/install")"
+run_alone COMPARE "$(winpath "$WORK/install")"
 [ $rc -eq 0 ] && pass "COMPARE" || fail "COMPARE rc=$rc $(cat "$WORK/stderr")"
-run EXPORTTEXT "$(winpath "$WORK/install")"
+run_alone EXPORTTEXT "$(winpath "$WORK/install")"
 [ $rc -eq 0 ] && pass "EXPORTTEXT" || fail "EXPORTTEXT rc=$rc $(cat "$WORK/stderr")"
 
 headers() { tr -d '\r' <"$1" | grep '^\[' | sort; }
@@ -67,5 +51,4 @@ win_lines=$(tr -d '\r' <"$WORK/install_FILES.txt" | sed -n '/^\[#\]\[C:\\windows
 tr -d '\r' <"$WORK/install_INI.txt" | grep -qxF '  [+]"Pfad" = "C:\Program Files\E2E App"' && pass "INI entry" \
   || fail "INI entry missing"
 
-[ $failures -eq 0 ] && echo "installer end-to-end: all checks passed" || echo "installer end-to-end: $failures checks failed"
-exit $((failures > 0))
+finish "installer end-to-end"

@@ -9,24 +9,31 @@
 
 namespace {
 
+void RemoveContent(const std::wstring& folder);
+
 void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      const std::wstring name = fd.cFileName;
-      if (name == L"." || name == L"..") continue;
-      const std::wstring full = folder + name;
-      SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full + L"\\");
-      else DeleteFileW(full.c_str());
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-  }
+  RemoveContent(folder);
   RemoveDirectoryW(folder.c_str());
 }
 
+void RemoveContent(const std::wstring& folder) {
+  WIN32_FIND_DATAW fd;
+  HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring name = fd.cFileName;
+    if (name == L"." || name == L"..") continue;
+    const std::wstring full = folder + name;
+    SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full + L"\\");
+    else DeleteFileW(full.c_str());
+  } while (FindNextFileW(h, &fd));
+  FindClose(h);
+}
+
 }  // namespace
+
+void RemoveFolderContent(const std::string& folder) { RemoveContent(platform::Utf8ToWide(folder)); }
 
 TempFolder::TempFolder() {
   static std::atomic<int> counter{0};

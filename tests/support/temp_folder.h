@@ -19,6 +19,9 @@ class TempFolder {
   std::string path_;
 };
 
+// Deletes everything inside folder (with trailing backslash), read-only files too.
+void RemoveFolderContent(const std::string& folder);
+
 // Whole content of a file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& fileName);
 void WriteFileBytes(const std::string& fileName, const std::string& bytes);

@@ -28,25 +28,6 @@ using platform::Utf8ToWide;
 constexpr char kKeyPath[] = "Software\\Velmoria\\QuitawayTests\\compare";
 constexpr char kSettingsKey[] = "Software\\Velmoria\\QuitawayTests\\compare-settings";
 
-void RemoveTree(const std::wstring& folder) {
-  WIN32_FIND_DATAW fd;
-  HANDLE h = FindFirstFileW((folder + L"*").c_str(), &fd);
-  if (h == INVALID_HANDLE_VALUE) return;
-  do {
-    const std::wstring name = fd.cFileName;
-    if (name == L"." || name == L"..") continue;
-    const std::wstring full = folder + name;
-    SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-    if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-      RemoveTree(full + L"\\");
-      RemoveDirectoryW(full.c_str());
-    } else {
-      DeleteFileW(full.c_str());
-    }
-  } while (FindNextFileW(h, &fd));
-  FindClose(h);
-}
-
 HKEY Key(const std::string& sub) {
   HKEY key = nullptr;
   RegCreateKeyExW(HKEY_CURRENT_USER, Utf8ToWide(std::string(kKeyPath) + "\\" + sub).c_str(), 0, nullptr, 0,
@@ -129,10 +110,10 @@ class CompareTest : public ::testing::Test {
     WriteBackAllSettings();
     WriteSetting("StoreVersionInfo", 1);
     ASSERT_NE(GetFileAttributesW(L"U:\\"), INVALID_FILE_ATTRIBUTES) << "test drive U: missing";
-    RemoveTree(L"U:\\");
+    RemoveFolderContent("U:\\");
   }
   void TearDown() override {
-    RemoveTree(L"U:\\");
+    RemoveFolderContent("U:\\");
     DeleteKeyTree("");
     CloseSettingsRegistry();
     RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(kSettingsKey).c_str());
