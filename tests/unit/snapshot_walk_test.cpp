@@ -5,7 +5,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/exceptions.h"
@@ -550,4 +552,41 @@ TEST(DriveWalk, LinksAreRecordedButNeverEntered) {
     w.WriteInteger(0);
   });
   EXPECT_EQ(got, expected);
+}
+
+TEST_F(RegistryWalkTest, AValueRewrittenDuringTheWalkIsReadWhole) {
+  // Another thread keeps rewriting one value with short and long data while the key is
+  // walked: every record must hold one of the two complete values, never a cut one.
+  HKEY key = CreateTestKey("Wechsel");
+  const std::vector<uint8_t> shortData(8, 0x11), longData(60000, 0x22);
+  SetValue(key, L"v", REG_BINARY, shortData.data(), static_cast<DWORD>(shortData.size()));
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    HKEY k = CreateTestKey("Wechsel");
+    for (int i = 0; !stop; ++i) {
+      const auto& d = (i % 2) ? longData : shortData;
+      RegSetValueExW(k, L"v", 0, REG_BINARY, d.data(), static_cast<DWORD>(d.size()));
+    }
+    RegCloseKey(k);
+  });
+  int sawShort = 0, sawLong = 0;
+  for (int round = 0; round < 60; ++round) {
+    RecordingReport report;
+    const Bytes bytes = Written([&](DataWriter& w) { WriteRegistryKey(w, key, "", false, report); });
+    platform::MemoryStream m(bytes);
+    DataReader r(m);
+    ASSERT_EQ(r.ReadInteger(), 0);  // no subkeys
+    ASSERT_EQ(r.ReadInteger(), 1);
+    ASSERT_EQ(r.ReadString(), "v");
+    ASSERT_EQ(r.ReadInteger(), 21);
+    ASSERT_EQ(r.ReadInteger(), 4);
+    const std::vector<uint8_t> data = r.ReadRawBytes(r.ReadInteger());
+    if (data == shortData) ++sawShort;
+    else if (data == longData) ++sawLong;
+    else FAIL() << "a value of " << data.size() << " bytes that was never written";
+  }
+  stop = true;
+  writer.join();
+  RegCloseKey(key);
+  EXPECT_EQ(sawShort + sawLong, 60);
 }
