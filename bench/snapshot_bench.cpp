@@ -240,8 +240,9 @@ int Run(int argc, wchar_t** argv) {
   std::printf("FILE=%s\nROOTS=%s\nDRIVES=%s\n", outFile.c_str(), rootNames.c_str(), driveNames.c_str());
   std::fflush(stdout);
 
-  const PROCESS_MEMORY_COUNTERS before = Memory();
+  // The sampler thread starts first, so that its own stack is not counted as growth.
   PrivateBytesSampler sampler(sampleMs);
+  const PROCESS_MEMORY_COUNTERS before = Memory();
   sampler.Note(before.PagefileUsage);
   LARGE_INTEGER frequency, t0, t1;
   QueryPerformanceFrequency(&frequency);
