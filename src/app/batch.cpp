@@ -109,8 +109,13 @@ void StoreConfigCommand(Workspace& ws, const std::vector<std::string>& args, Spl
   StoreConfigurationAs(ws, target);
 }
 
+void RequireName(const std::string& name) {
+  if (name.empty()) throw EQuitawayError(tr("Bitte geben Sie einen Dateinamen an !"));
+}
+
 void CompareCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {
   Status(splash, tr("Status: Speichern der aktuellen Konfiguration"));
+  RequireName(args[1]);
   const std::string resultFile = BatchResultName(args[1]);
   RequireFolderOf(resultFile);
   const std::string oldFile = args.size() > 2 ? args[2] : ws.DataFile(kOldConfigFile);
@@ -132,6 +137,7 @@ void CompareCommand(Workspace& ws, const std::vector<std::string>& args, SplashS
 }
 
 void ExportTextCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {
+  RequireName(args[1]);
   const std::string resultFile = BatchResultName(args[1]);
   LoadForBatch(ws, resultFile, splash);
   Status(splash, tr("Status: Exportiere Installationsdaten..."));

@@ -100,6 +100,9 @@ run COMPARE "$(winpath "$WORK/fehlt/log")"
 printf 'kaputt' >"$WORK/kaputt.TSL"
 run EXPORTTEXT "$(winpath "$WORK/kaputt.TSL")"
 [ $rc -eq 1 ] && [ -s "$WORK/stderr.own" ] && pass "damaged result file" || fail "damaged result: rc=$rc"
+run COMPARE ""
+[ $rc -eq 1 ] && grep -qxF "Bitte geben Sie einen Dateinamen an !" "$WORK/stderr.own" && pass "empty result name" \
+  || fail "empty result name: rc=$rc $(cat "$WORK/stderr.own")"
 run EXPORTTEXT "$(winpath "$WORK/nichtda")"
 [ $rc -eq 1 ] && grep -q "existiert nicht" "$WORK/stderr.own" && pass "missing result file" \
   || fail "missing result file: rc=$rc $(cat "$WORK/stderr.own")"
