@@ -406,6 +406,24 @@ void TMyRegIniFile::EraseSection(const std::string& section) {
   DeleteKey(section);
 }
 
+std::vector<std::wstring> EnumerateSubkeyNames(HKEY key, DWORD count, DWORD longest) {
+  std::vector<std::wstring> names;
+  names.reserve(count);
+  std::vector<wchar_t> buffer(longest + 2);
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD len = static_cast<DWORD>(buffer.size());
+    const LONG rc = RegEnumKeyExW(key, i, buffer.data(), &len, nullptr, nullptr, nullptr, nullptr);
+    if (rc == ERROR_MORE_DATA && buffer.size() < 65536) {
+      buffer.resize(buffer.size() * 2 + 256);
+      --i;
+      continue;
+    }
+    if (rc != ERROR_SUCCESS) break;
+    names.emplace_back(buffer.data(), len);
+  }
+  return names;
+}
+
 // ---------------------------------------------------------------- root keys
 
 namespace {

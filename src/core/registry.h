@@ -131,6 +131,12 @@ class TMyRegIniFile : public TMyRegistry {
   std::string base_path_;
 };
 
+// The subkey names of an open key in enumeration order, at most count of them (the
+// counts of RegQueryInfoKeyW: no closing failed call, each call is a round trip to the
+// registry server under Wine). A name that grew meanwhile is read again with a larger
+// buffer; keys deleted meanwhile end the list.
+std::vector<std::wstring> EnumerateSubkeyNames(HKEY key, DWORD count, DWORD longest);
+
 // Root keys: index = handle - 0x80000000.
 inline constexpr int kRootKeyCount = 7;
 // "HKEY_CLASSES_ROOT" ... ; empty for an unknown handle.

@@ -43,20 +43,7 @@ class RegistryWalk {
 
  private:
   void Subkeys(HKEY key, const std::string& path, DWORD count, DWORD longest) {
-    std::vector<std::wstring> names;
-    names.reserve(count);
-    std::vector<wchar_t> buffer(longest + 2);
-    for (DWORD i = 0; i < count; ++i) {
-      DWORD len = static_cast<DWORD>(buffer.size());
-      const LONG rc = RegEnumKeyExW(key, i, buffer.data(), &len, nullptr, nullptr, nullptr, nullptr);
-      if (rc == ERROR_MORE_DATA && buffer.size() < 65536) {  // a longer name appeared meanwhile
-        buffer.resize(buffer.size() * 2 + 256);
-        --i;
-        continue;
-      }
-      if (rc != ERROR_SUCCESS) break;
-      names.emplace_back(buffer.data(), len);
-    }
+    std::vector<std::wstring> names = EnumerateSubkeyNames(key, count, longest);
     // The numbered control sets are copies the system keeps; the current one is stored.
     if (depth_ == 2 && platform::UpperCase(path) == "SYSTEM") {
       names.erase(std::remove_if(names.begin(), names.end(),

@@ -86,19 +86,7 @@ bool SubkeyCount(HKEY key, DWORD& count, DWORD* longest = nullptr) {
 bool SubkeyNames(HKEY key, std::vector<std::wstring>& names) {
   DWORD count = 0, longest = 0;
   if (!SubkeyCount(key, count, &longest)) return false;
-  names.reserve(count);
-  std::vector<wchar_t> buffer(longest + 2);
-  for (DWORD i = 0; i < count; ++i) {
-    DWORD len = static_cast<DWORD>(buffer.size());
-    const LONG rc = RegEnumKeyExW(key, i, buffer.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_MORE_DATA && buffer.size() < 65536) {  // a longer name appeared meanwhile
-      buffer.resize(buffer.size() * 2 + 256);
-      --i;
-      continue;
-    }
-    if (rc != ERROR_SUCCESS) break;  // keys deleted meanwhile: the rest is gone
-    names.emplace_back(buffer.data(), len);
-  }
+  names = EnumerateSubkeyNames(key, count, longest);
   return true;
 }
 
