@@ -701,130 +701,113 @@ void ToggleCheck(TreeNode& node) {
 
 // ---------------------------------------------------------------- default selection
 
-void DefaultSelection(Tree& registryTree, Tree& driveTree, Tree& systemTree,
-                      std::vector<std::string>& noCheck, const SelectionContext& ctx) {
-  // The user's own system files stay in the list; only their selection is reset.
-  const std::vector<std::string> userFiles = UserFilesOf(systemTree, ctx.PathToSystemFiles);
-  BuildRegistryTree(registryTree);
-  BuildDriveTree(driveTree);
-  BuildSystemFileTree(systemTree, userFiles, ctx);
-  noCheck.clear();
+namespace {
 
-  {
-    TreeUpdateScope suspendRegistry(registryTree);
-    TreeUpdateScope suspendDrives(driveTree);
-    TreeUpdateScope suspendSystem(systemTree);
-    QuietErrors quiet;
-    TreeNode* registryTop = registryTree.First();
-    TreeNode* drivesTop = driveTree.First();
-    TreeNode* systemTop = systemTree.First();
+// 1. The machine, the users and the current configuration; the numbered control sets
+//    are copies the system keeps for itself.
+void SelectRegistryRoots(TreeNode& registryTop) {
+  for (const char* name : {"HKEY_LOCAL_MACHINE", "HKEY_USERS", "HKEY_CURRENT_CONFIG"})
+    if (TreeNode* root = ChildNamed(registryTop, name)) SelectNode(*root);
+  TreeNode* machine = ChildNamed(registryTop, "HKEY_LOCAL_MACHINE");
+  if (machine == nullptr) return;
+  machine->Expand();
+  if (TreeNode* system = ChildNamed(*machine, "SYSTEM")) {
+    system->Expand();
+    for (size_t i = 0; i < system->Count(); ++i)
+      if (Fold(system->Child(i)->Text()).rfind("CONTROLSET", 0) == 0) UnselectNode(*system->Child(i));
+  }
+  CollapseSelectionNode(*machine);
+}
 
-    // 1. The machine, the users and the current configuration; the numbered control
-    //    sets are copies the system keeps for itself.
-    for (const char* name : {"HKEY_LOCAL_MACHINE", "HKEY_USERS", "HKEY_CURRENT_CONFIG"})
-      if (TreeNode* root = ChildNamed(*registryTop, name)) SelectNode(*root);
-    if (TreeNode* machine = ChildNamed(*registryTop, "HKEY_LOCAL_MACHINE")) {
-      machine->Expand();
-      if (TreeNode* system = ChildNamed(*machine, "SYSTEM")) {
-        system->Expand();
-        for (size_t i = 0; i < system->Count(); ++i)
-          if (Fold(system->Child(i)->Text()).rfind("CONTROLSET", 0) == 0) UnselectNode(*system->Child(i));
-      }
-      CollapseSelectionNode(*machine);
-    }
+// 2. Fixed drives (and those without a root folder), without their page file and
+//    recycle bin. Under Wine the drive that shows the host's root folder (normally Z:)
+//    holds the whole host system, not the Windows installation: left out.
+void SelectFixedDrives(TreeNode& drivesTop, std::vector<std::string>& noCheck) {
+  for (size_t i = 0; i < drivesTop.Count(); ++i) {
+    TreeNode* drive = drivesTop.Child(i);
+    const char letter = drive->Text()[0];
+    const UINT type = DriveTypeOf(letter);
+    if (type != DRIVE_FIXED && type != DRIVE_NO_ROOT_DIR) continue;
+    if (IsHostRootDrive(letter)) continue;
+    AddNoCheck(noCheck, std::string(1, letter) + ":\\pagefile.sys");
+    SelectNode(*drive);
+    drive->Expand();
+    for (size_t k = 0; k < drive->Count(); ++k)
+      if (IsRecycleFolder(drive->Child(k)->Text())) UnselectNode(*drive->Child(k));
+    CollapseSelectionNode(*drive);
+  }
+}
 
-    // 2. Fixed drives (and those without a root folder), without their page file and
-    //    recycle bin. Under Wine the drive that shows the host's root folder (normally
-    //    Z:) holds the whole host system, not the Windows installation: left out.
-    for (size_t i = 0; i < drivesTop->Count(); ++i) {
-      TreeNode* drive = drivesTop->Child(i);
-      const char letter = drive->Text()[0];
-      const UINT type = DriveTypeOf(letter);
-      if (type != DRIVE_FIXED && type != DRIVE_NO_ROOT_DIR) continue;
-      if (IsHostRootDrive(letter)) continue;
-      AddNoCheck(noCheck, std::string(1, letter) + ":\\pagefile.sys");
-      SelectNode(*drive);
-      drive->Expand();
-      for (size_t k = 0; k < drive->Count(); ++k)
-        if (IsRecycleFolder(drive->Child(k)->Text())) UnselectNode(*drive->Child(k));
-      CollapseSelectionNode(*drive);
-    }
+// 4. Swap file and the registry files of the old systems.
+void AddOldSystemFiles(std::vector<std::string>& noCheck, const std::string& windows) {
+  for (const char* name : {"Win386.swp", "system.dat", "user.dat", "hwinfo.dat"})
+    AddNoCheck(noCheck, windows + name);
+}
 
-    // 3. All system files.
-    SelectNode(*systemTop);
+// 5. Folders that change by themselves, and the program's own folder.
+void UnselectChangingFolders(Tree& driveTree, const SelectionContext& ctx, const std::string& windows) {
+  UnselectFolder(driveTree, WithBackslash(ctx.SystemFolder) + "Config");
+  UnselectFolder(driveTree, windows + "Temporary Internet Files");
+  UnselectFolder(driveTree, ctx.ProgramFolder);
+}
 
-    // 4. Swap file and the registry files of the old systems.
-    const std::string windows = WithBackslash(ctx.WindowsFolder);
-    for (const char* name : {"Win386.swp", "system.dat", "user.dat", "hwinfo.dat"})
-      AddNoCheck(noCheck, windows + name);
+// 6. Keys that change by themselves, and the program's own settings. The folder
+//    history of the WinZip archiver is left out: the vendor key it lives under is not
+//    known here. The display adapter's keys are rewritten whenever a desktop starts
+//    (under Wine with a new key name each time): no installation is undone there, and
+//    they would fill every log.
+void UnselectChangingKeys(TreeNode& registryTop, const std::string& sid, const std::string& settingsKey) {
+  const std::string user = "HKEY_USERS\\" + sid + "\\";
+  const std::string explorer = user + "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+  for (const std::string& key : {std::string("HKEY_LOCAL_MACHINE\\Software\\McAfee\\VirusScan\\McShield"),
+                                 explorer + "RecentDocs", explorer + "StreamMRU", explorer + "Streams",
+                                 explorer + "ComDlg32", user + settingsKey,
+                                 std::string("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Video"),
+                                 std::string("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\"
+                                             "{4D36E968-E325-11CE-BFC1-08002BE10318}")}) {
+    const std::vector<std::string> parts = SplitParts(key);
+    if (parts.size() < 3) continue;  // no settings key given: never the whole user
+    if (TreeNode* root = ChildNamed(registryTop, parts.front()))
+      UnselectBelow(*root, std::vector<std::string>(parts.begin() + 1, parts.end()));
+  }
+}
 
-    // 5. Folders that change by themselves, and the program's own folder.
-    UnselectFolder(driveTree, WithBackslash(ctx.SystemFolder) + "Config");
-    UnselectFolder(driveTree, windows + "Temporary Internet Files");
-    UnselectFolder(driveTree, ctx.ProgramFolder);
-
-    // 6. Keys that change by themselves, and the program's own settings. The folder
-    //    history of the WinZip archiver is left out: the vendor key it lives under is
-    //    not known here. The display adapter's keys are rewritten whenever a desktop
-    //    starts (under Wine with a new key name each time): no installation is undone
-    //    there, and they would fill every log.
-    const std::string sid = CurrentUserSidString();
-    const std::string user = "HKEY_USERS\\" + sid + "\\";
-    const std::string explorer = user + "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
-    for (const std::string& key : {std::string("HKEY_LOCAL_MACHINE\\Software\\McAfee\\VirusScan\\McShield"),
-                                   explorer + "RecentDocs", explorer + "StreamMRU", explorer + "Streams",
-                                   explorer + "ComDlg32", user + ctx.SettingsKey,
-                                   std::string("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Video"),
-                                   std::string("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Class\\"
-                                               "{4D36E968-E325-11CE-BFC1-08002BE10318}")}) {
-      const std::vector<std::string> parts = SplitParts(key);
-      if (parts.size() < 3) continue;  // no settings key given: never the whole user
-      if (TreeNode* root = ChildNamed(*registryTop, parts.front()))
-        UnselectBelow(*root, std::vector<std::string>(parts.begin() + 1, parts.end()));
-    }
-
-    // 7. The user's browser cache, cookies and recent documents.
-    {
-      TMyRegistry reg(raRead);
-      reg.SetRootKey(HKEY_CURRENT_USER);
-      if (reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", false)) {
-        for (const char* value : {"Cache", "Cookies", "Recent"}) {
-          if (!reg.ValueExists(value)) continue;
-          try {
-            const std::string folder = ExpandVariables(reg.ReadString(value, true));
-            if (!folder.empty()) UnselectFolder(driveTree, folder);
-          } catch (const EMyRegistryException&) {
-            // not a text: no folder to leave out
-          }
-        }
-      }
-    }
-
-    // 8. The user's registry hive and its log.
-    {
-      TMyRegistry reg(raRead);
-      reg.SetRootKey(HKEY_LOCAL_MACHINE);
-      if (reg.OpenKey("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sid, false) &&
-          reg.ValueExists("ProfileImagePath")) {
-        try {
-          const std::string profile = WithBackslash(ExpandVariables(reg.ReadString("ProfileImagePath", true)));
-          if (profile.size() > 1) {
-            AddNoCheck(noCheck, profile + "NTUSER.DAT");
-            AddNoCheck(noCheck, profile + "ntuser.dat.LOG");
-          }
-        } catch (const EMyRegistryException&) {
-        }
-      }
-    }
-
-    // 9. Everything collapsed, the top nodes open one level.
-    for (TreeNode* top : {registryTop, drivesTop, systemTop}) {
-      CollapseCompletely(*top);
-      top->Expand();
+// 7. The user's browser cache, cookies and recent documents.
+void UnselectShellFolders(Tree& driveTree) {
+  TMyRegistry reg(raRead);
+  reg.SetRootKey(HKEY_CURRENT_USER);
+  if (!reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders", false)) return;
+  for (const char* value : {"Cache", "Cookies", "Recent"}) {
+    if (!reg.ValueExists(value)) continue;
+    try {
+      const std::string folder = ExpandVariables(reg.ReadString(value, true));
+      if (!folder.empty()) UnselectFolder(driveTree, folder);
+    } catch (const EMyRegistryException&) {
+      // not a text: no folder to leave out
     }
   }
+}
 
-  // 10. Line files that do not exist are not watched.
+// 8. The user's registry hive and its log.
+void AddProfileHive(std::vector<std::string>& noCheck, const std::string& sid) {
+  TMyRegistry reg(raRead);
+  reg.SetRootKey(HKEY_LOCAL_MACHINE);
+  if (!reg.OpenKey("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\" + sid, false) ||
+      !reg.ValueExists("ProfileImagePath"))
+    return;
+  try {
+    const std::string profile = WithBackslash(ExpandVariables(reg.ReadString("ProfileImagePath", true)));
+    if (profile.size() > 1) {
+      AddNoCheck(noCheck, profile + "NTUSER.DAT");
+      AddNoCheck(noCheck, profile + "ntuser.dat.LOG");
+    }
+  } catch (const EMyRegistryException&) {
+    // not a text: no hive to leave out
+  }
+}
+
+// 10. Line files that do not exist are not watched.
+void UncheckMissingLineFiles(Tree& systemTree, const SelectionContext& ctx) {
   TreeNode* systemTop = systemTree.First();
   TreeUpdateScope suspended(systemTree);
   for (size_t i = 0; i < systemTop->Count(); ++i) {
@@ -841,6 +824,44 @@ void DefaultSelection(Tree& registryTree, Tree& driveTree, Tree& systemTree,
       UpdateParents(*file);
     }
   }
+}
+
+}  // namespace
+
+void DefaultSelection(Tree& registryTree, Tree& driveTree, Tree& systemTree,
+                      std::vector<std::string>& noCheck, const SelectionContext& ctx) {
+  // The user's own system files stay in the list; only their selection is reset.
+  const std::vector<std::string> userFiles = UserFilesOf(systemTree, ctx.PathToSystemFiles);
+  BuildRegistryTree(registryTree);
+  BuildDriveTree(driveTree);
+  BuildSystemFileTree(systemTree, userFiles, ctx);
+  noCheck.clear();
+  {
+    TreeUpdateScope suspendRegistry(registryTree);
+    TreeUpdateScope suspendDrives(driveTree);
+    TreeUpdateScope suspendSystem(systemTree);
+    QuietErrors quiet;
+    TreeNode* registryTop = registryTree.First();
+    TreeNode* drivesTop = driveTree.First();
+    TreeNode* systemTop = systemTree.First();
+    const std::string windows = WithBackslash(ctx.WindowsFolder);
+    const std::string sid = CurrentUserSidString();
+
+    SelectRegistryRoots(*registryTop);
+    SelectFixedDrives(*drivesTop, noCheck);
+    SelectNode(*systemTop);  // 3. all system files
+    AddOldSystemFiles(noCheck, windows);
+    UnselectChangingFolders(driveTree, ctx, windows);
+    UnselectChangingKeys(*registryTop, sid, ctx.SettingsKey);
+    UnselectShellFolders(driveTree);
+    AddProfileHive(noCheck, sid);
+    // 9. Everything collapsed, the top nodes open one level.
+    for (TreeNode* top : {registryTop, drivesTop, systemTop}) {
+      CollapseCompletely(*top);
+      top->Expand();
+    }
+  }
+  UncheckMissingLineFiles(systemTree, ctx);
 }
 
 // ---------------------------------------------------------------- refresh
