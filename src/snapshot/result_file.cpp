@@ -1,6 +1,5 @@
 #include "snapshot/result_file.h"
 
-#include <windows.h>
 
 #include <algorithm>
 #include <utility>
@@ -10,6 +9,7 @@
 #include "core/translate.h"
 #include "platform/file_stream.h"
 #include "platform/names.h"
+#include "platform/locale_format.h"
 #include "platform/text.h"
 #include "snapshot/copy_records.h"
 #include "snapshot/data_codes.h"
@@ -452,30 +452,6 @@ std::vector<SharedDllEntry> CollectSharedDlls(const ResultFileInfo& info, Tree& 
 
 namespace {
 
-std::wstring LocaleText(LCTYPE type) {
-  wchar_t buffer[16] = {};
-  if (GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 16) == 0) return {};
-  return buffer;
-}
-
-// "3;0" -> 3, "3;2;0" -> 32, "3;2" -> 320: the grouping as NUMBERFMTW wants it.
-UINT GroupingOf(const std::wstring& text) {
-  UINT grouping = 0;
-  bool endsWithZero = false;
-  for (wchar_t c : text) {
-    if (c < L'0' || c > L'9') continue;
-    endsWithZero = c == L'0';
-    if (!endsWithZero) grouping = grouping * 10 + static_cast<UINT>(c - L'0');
-  }
-  return endsWithZero || grouping == 0 ? grouping : grouping * 10;
-}
-
-std::string CallFormat(int (*format)(const SYSTEMTIME&, wchar_t*, int), const SYSTEMTIME& st) {
-  wchar_t buffer[128];
-  const int n = format(st, buffer, 128);
-  return n > 0 ? platform::WideToUtf8(std::wstring_view(buffer, static_cast<size_t>(n - 1))) : std::string();
-}
-
 bool ValidDate(int year, int month, int day) {
   static const int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
   if (month < 1 || month > 12 || day < 1) return false;
@@ -487,20 +463,7 @@ bool ValidDate(int year, int month, int day) {
 
 std::string FormatFileSize(int32_t size) {
   // The stored size is the low 32 bits of the file size: never negative.
-  const std::wstring digits = std::to_wstring(static_cast<uint32_t>(size));
-  std::wstring decimal = LocaleText(LOCALE_SDECIMAL);
-  std::wstring thousand = LocaleText(LOCALE_STHOUSAND);
-  NUMBERFMTW fmt = {};
-  fmt.NumDigits = 0;
-  fmt.LeadingZero = 1;
-  fmt.Grouping = GroupingOf(LocaleText(LOCALE_SGROUPING));
-  fmt.lpDecimalSep = decimal.data();
-  fmt.lpThousandSep = thousand.data();
-  fmt.NegativeOrder = 1;
-  wchar_t buffer[64];
-  const int n = GetNumberFormatW(LOCALE_USER_DEFAULT, 0, digits.c_str(), &fmt, buffer, 64);
-  if (n <= 0) return platform::WideToUtf8(digits);
-  return platform::WideToUtf8(std::wstring_view(buffer, static_cast<size_t>(n - 1)));
+  return platform::FormatGroupedNumber(static_cast<uint32_t>(size));
 }
 
 std::string FormatFileTime(int32_t packedTime) {
@@ -510,39 +473,21 @@ std::string FormatFileTime(int32_t packedTime) {
   const int second = (time & 31) * 2, minute = (time >> 5) & 63, hour = time >> 11;
   // A damaged or never set time shows nothing rather than a made-up date.
   if (!ValidDate(year, month, day) || hour > 23 || minute > 59 || second > 59) return {};
-
-  SYSTEMTIME st = {};
-  st.wYear = static_cast<WORD>(year);
-  st.wMonth = static_cast<WORD>(month);
-  st.wDay = static_cast<WORD>(day);
-  st.wHour = static_cast<WORD>(hour);
-  st.wMinute = static_cast<WORD>(minute);
-  st.wSecond = static_cast<WORD>(second);
-  FILETIME ft;  // a round trip gives the day of the week
-  if (SystemTimeToFileTime(&st, &ft)) FileTimeToSystemTime(&ft, &st);
-
-  std::string text = CallFormat(
-      [](const SYSTEMTIME& s, wchar_t* out, int size) {
-        return GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &s, nullptr, out, size);
-      },
-      st);
+  std::string text = platform::FormatShortDate(year, month, day);
   if (hour != 0 || minute != 0 || second != 0) {
     text += ' ';
-    text += CallFormat(
-        [](const SYSTEMTIME& s, wchar_t* out, int size) {
-          return GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &s, nullptr, out, size);
-        },
-        st);
+    text += platform::FormatLongTime(hour, minute, second);
   }
   return text;
 }
 
 std::string FormatAttributes(int32_t attributes) {
+  // The file system's attribute bits as stored: archive 32, read-only 1, system 4, hidden 2.
   std::string letters;
-  if (attributes & FILE_ATTRIBUTE_ARCHIVE) letters += 'A';
-  if (attributes & FILE_ATTRIBUTE_READONLY) letters += 'R';
-  if (attributes & FILE_ATTRIBUTE_SYSTEM) letters += 'S';
-  if (attributes & FILE_ATTRIBUTE_HIDDEN) letters += 'H';
+  if (attributes & 32) letters += 'A';
+  if (attributes & 1) letters += 'R';
+  if (attributes & 4) letters += 'S';
+  if (attributes & 2) letters += 'H';
   return letters;
 }
 
