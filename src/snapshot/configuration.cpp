@@ -6,9 +6,11 @@
 
 #include "core/interaction.h"
 #include "core/settings.h"
+#include "platform/errors.h"
 #include "platform/file_stream.h"
 #include "platform/names.h"
 #include "platform/stream.h"
+#include "platform/text.h"
 #include "platform/worker_thread.h"
 #include "snapshot/data_codes.h"
 #include "snapshot/drive_snapshot.h"
@@ -175,6 +177,13 @@ class TWriteDrivesThread : public SnapshotWorker {
   std::string path_to_system_files_;
 };
 
+void ReplaceFileWith(const std::string& from, const std::string& to) {
+  if (!MoveFileExW(platform::Utf8ToWide(from).c_str(), platform::Utf8ToWide(to).c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    throw platform::EFCreateError("Die Datei kann nicht angelegt werden: \"" + to + "\": " +
+                                  platform::ErrorText(GetLastError()));
+}
+
 void AppendOutput(DataWriter& file, SnapshotWorker& worker) {
   worker.Output().ForEachChunk([&](const uint8_t* bytes, size_t n) { file.WriteRaw(bytes, n); });
 }
@@ -209,10 +218,21 @@ void WriteConfiguration(const std::string& fileName, Tree& registryTree, Tree& d
   platform::WaitForWorkers({registryWorker.get(), driveWorker.get()}, [] { UI().ProcessMessages(); });
 
   // Written even after a worker's error: the file then holds what the worker produced.
-  platform::FileStream file(fileName, platform::FileStream::Mode::Create);
-  DataWriter writer(file);
-  writer.WriteString(kRegistrationHeader);
-  AppendOutput(writer, *registryWorker);
-  AppendOutput(writer, *driveWorker);
-  writer.Flush();
+  // It is written beside the target first and takes its place only when complete, so a
+  // full disk never costs the configuration stored before.
+  const std::string partial = fileName + ".tmp";
+  try {
+    {
+      platform::FileStream file(partial, platform::FileStream::Mode::Create);
+      DataWriter writer(file);
+      writer.WriteString(kRegistrationHeader);
+      AppendOutput(writer, *registryWorker);
+      AppendOutput(writer, *driveWorker);
+      writer.Flush();
+    }
+    ReplaceFileWith(partial, fileName);
+  } catch (...) {
+    DeleteFileW(platform::Utf8ToWide(partial).c_str());
+    throw;
+  }
 }

@@ -590,3 +590,25 @@ TEST_F(RegistryWalkTest, AValueRewrittenDuringTheWalkIsReadWhole) {
   RegCloseKey(key);
   EXPECT_EQ(sawShort + sawLong, 60);
 }
+
+TEST_F(ConfigurationTest, AFailedWriteKeepsTheConfigurationStoredBefore) {
+  ScriptedInteraction ui;
+  Tree reg, drives, sys;
+  reg.AddTop("Arbeitsplatz");
+  drives.AddTop("Laufwerke");
+  sys.AddTop("Systemdateien");
+  TempFolder dir;
+  const std::string file = dir.File("OldCFG.TSD");
+  WriteFileBytes(file, "die alte Konfiguration");
+  // The file is written beside the target first: block that place with a folder.
+  ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(file + ".tmp").c_str(), nullptr));
+  EXPECT_THROW(WriteConfiguration(file, reg, drives, sys), platform::EStreamError);
+  EXPECT_EQ(ReadFileBytes(file), "die alte Konfiguration");
+  RemoveDirectoryW(Utf8ToWide(file + ".tmp").c_str());
+
+  WriteConfiguration(file, reg, drives, sys);  // the way free again: replaced whole
+  platform::FileStream in(file, platform::FileStream::Mode::Read);
+  DataReader r(in);
+  EXPECT_EQ(r.ReadString(), kRegistrationHeader);
+  EXPECT_EQ(GetFileAttributesW(Utf8ToWide(file + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
+}
