@@ -194,23 +194,36 @@ bool TMyRegistry::HasSubKeys() const {
   return GetKeyInfo(info) && info.NumSubKeys > 0;
 }
 
+namespace {
+
+// Names by index up to count; a name longer than reported is read once more with the
+// size the registry gives. enumerate(i, buffer, len) is RegEnumKeyExW or RegEnumValueW.
+template <typename Enumerate>
+void EnumerateNames(DWORD count, DWORD longest, std::vector<std::string>& names, Enumerate enumerate) {
+  std::vector<wchar_t> buffer(longest + 1);
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD len = static_cast<DWORD>(buffer.size());
+    LONG rc = enumerate(i, buffer.data(), &len);
+    if (rc == ERROR_MORE_DATA) {
+      buffer.resize(std::max<size_t>(len + 1, buffer.size() * 2));
+      len = static_cast<DWORD>(buffer.size());
+      rc = enumerate(i, buffer.data(), &len);
+    }
+    if (rc != ERROR_SUCCESS) break;
+    names.push_back(WideToUtf8(std::wstring_view(buffer.data(), len)));
+  }
+}
+
+}  // namespace
+
 void TMyRegistry::GetKeyNames(std::vector<std::string>& names) const {
   names.clear();
   TRegKeyInfo info;
   if (!GetKeyInfo(info)) return;
   HKEY key = current_key_ ? current_key_ : root_key_;
-  std::vector<wchar_t> buffer(info.MaxSubKeyLen + 1);
-  for (DWORD i = 0; i < info.NumSubKeys; ++i) {
-    DWORD len = static_cast<DWORD>(buffer.size());
-    LONG rc = RegEnumKeyExW(key, i, buffer.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_MORE_DATA) {  // retry once with the size the registry reports
-      buffer.resize(std::max<size_t>(len + 1, buffer.size() * 2));
-      len = static_cast<DWORD>(buffer.size());
-      rc = RegEnumKeyExW(key, i, buffer.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    }
-    if (rc != ERROR_SUCCESS) break;
-    names.push_back(WideToUtf8(std::wstring_view(buffer.data(), len)));
-  }
+  EnumerateNames(info.NumSubKeys, info.MaxSubKeyLen, names, [key](DWORD i, wchar_t* buffer, DWORD* len) {
+    return RegEnumKeyExW(key, i, buffer, len, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 void TMyRegistry::GetValueNames(std::vector<std::string>& names) const {
@@ -218,18 +231,9 @@ void TMyRegistry::GetValueNames(std::vector<std::string>& names) const {
   TRegKeyInfo info;
   if (!GetKeyInfo(info)) return;
   HKEY key = current_key_ ? current_key_ : root_key_;
-  std::vector<wchar_t> buffer(info.MaxValueLen + 1);
-  for (DWORD i = 0; i < info.NumValues; ++i) {
-    DWORD len = static_cast<DWORD>(buffer.size());
-    LONG rc = RegEnumValueW(key, i, buffer.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    if (rc == ERROR_MORE_DATA) {
-      buffer.resize(std::max<size_t>(len + 1, buffer.size() * 2));
-      len = static_cast<DWORD>(buffer.size());
-      rc = RegEnumValueW(key, i, buffer.data(), &len, nullptr, nullptr, nullptr, nullptr);
-    }
-    if (rc != ERROR_SUCCESS) break;
-    names.push_back(WideToUtf8(std::wstring_view(buffer.data(), len)));
-  }
+  EnumerateNames(info.NumValues, info.MaxValueLen, names, [key](DWORD i, wchar_t* buffer, DWORD* len) {
+    return RegEnumValueW(key, i, buffer, len, nullptr, nullptr, nullptr, nullptr);
+  });
 }
 
 bool TMyRegistry::QueryValue(const std::string& name, DWORD& type, std::vector<uint8_t>& data) const {
