@@ -61,14 +61,14 @@
 #include "core/settings.h"
 #include "platform/file_stream.h"
 #include "platform/text.h"
-#include "snapshot/compare.h"
-#include "snapshot/copy_records.h"
-#include "snapshot/data_codes.h"
-#include "snapshot/data_stream.h"
-#include "snapshot/result_file.h"
+#include "compare/compare.h"
+#include "model/copy_records.h"
+#include "model/data_codes.h"
+#include "model/data_stream.h"
+#include "result/result_file.h"
 #include "snapshot/system_files.h"
-#include "snapshot/tree_model.h"
-#include "snapshot/treetool.h"
+#include "model/tree_model.h"
+#include "model/treetool.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include "platform/file_stream.h"
 #include "platform/text.h"
-#include "snapshot/data_stream.h"
-#include "snapshot/treetool.h"
+#include "model/data_stream.h"
+#include "model/treetool.h"
 
 namespace {
 

@@ -45,7 +45,7 @@
 #include "core/settings.h"
 #include "platform/text.h"
 #include "snapshot/configuration.h"
-#include "snapshot/tree_model.h"
+#include "model/tree_model.h"
 
 namespace {
 

@@ -10,11 +10,12 @@
 #include "core/interaction.h"
 #include "core/settings.h"
 #include "core/translate.h"
+#include "platform/files.h"
 #include "platform/names.h"
 #include "platform/text.h"
 #include "removal/export.h"
 #include "snapshot/configuration.h"
-#include "snapshot/data_codes.h"
+#include "model/data_codes.h"
 #include "ui/splash.h"
 
 namespace {
@@ -76,10 +77,7 @@ std::string CommandOf(const std::vector<std::string>& args) {
   return c;
 }
 
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesW(platform::Utf8ToWide(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
+using platform::FileExists;
 
 // The folder of a file name must exist before anything long is done for it.
 void RequireFolderOf(const std::string& file) {
@@ -109,21 +107,14 @@ void StoreConfigCommand(Workspace& ws, const std::vector<std::string>& args, Spl
   StoreConfigurationAs(ws, target);
 }
 
-void RequireName(const std::string& name) {
-  if (name.empty()) throw EQuitawayError(tr("Bitte geben Sie einen Dateinamen an !"));
-}
-
 void CompareCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {
   Status(splash, tr("Status: Speichern der aktuellen Konfiguration"));
   RequireName(args[1]);
   const std::string resultFile = BatchResultName(args[1]);
   RequireFolderOf(resultFile);
   const std::string oldFile = args.size() > 2 ? args[2] : ws.DataFile(kOldConfigFile);
-  if (!FileExists(oldFile)) {
-    if (args.size() > 2) throw EQuitawayError(FormatMsg(tr("Die Datei %s existiert nicht"), {oldFile}));
-    throw EQuitawayError(tr("Bitte speichern Sie zuerst die aktuelle Konfiguration\r(`aktuelle Konfiguration "
-                            "speichern` zuerst benutzen, siehe Hilfedatei !"));
-  }
+  if (args.size() <= 2) RequireStoredConfiguration(ws);
+  else if (!FileExists(oldFile)) throw EQuitawayError(FormatMsg(tr("Die Datei %s existiert nicht"), {oldFile}));
   std::string newFile;
   if (args.size() > 3) {
     newFile = args[3];

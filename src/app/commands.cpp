@@ -9,20 +9,18 @@
 #include "core/registry.h"
 #include "core/settings.h"
 #include "core/translate.h"
+#include "platform/files.h"
 #include "platform/names.h"
 #include "platform/text.h"
 #include "removal/recyc.h"
-#include "snapshot/compare.h"
+#include "compare/compare.h"
 #include "snapshot/configuration.h"
-#include "snapshot/data_codes.h"
-#include "snapshot/treetool.h"
+#include "model/data_codes.h"
+#include "model/treetool.h"
 
 namespace {
 
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesW(platform::Utf8ToWide(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
+using platform::FileExists;
 
 // A confirmation question whose "&Nein" ends the command.
 void Confirm(const std::string& question) {
@@ -55,11 +53,7 @@ class CommandScope {
   BusyScope busy_;
 };
 
-void ReplaceFile(const std::string& from, const std::string& to) {
-  DeleteFileW(platform::Utf8ToWide(to).c_str());
-  if (!MoveFileW(platform::Utf8ToWide(from).c_str(), platform::Utf8ToWide(to).c_str()))
-    throw EQuitawayError(FormatMsg(tr("Die Datei %s konnte nicht umbenannt werden"), {from}));
-}
+}  // namespace
 
 void RequireStoredConfiguration(Workspace& ws) {
   if (!FileExists(ws.DataFile(kOldConfigFile)))
@@ -70,8 +64,6 @@ void RequireStoredConfiguration(Workspace& ws) {
 void RequireName(const std::string& resultFile) {
   if (resultFile.empty()) throw EQuitawayError(tr("Bitte geben Sie einen Dateinamen an !"));
 }
-
-}  // namespace
 
 void RunSanityChecks(Workspace& ws, bool firstTwoOnly) {
   AskFirstTwo(ws);
@@ -94,7 +86,7 @@ void StoreConfiguration(Workspace& ws) {
   RunSanityChecks(ws);
   const std::string stored = ws.DataFile(kOldConfigFile);
   const std::string backup = ws.DataFile(kOldConfigBackup);
-  if (FileExists(stored)) ReplaceFile(stored, backup);
+  if (FileExists(stored)) platform::MoveReplacing(stored, backup);
   WriteConfiguration(stored, ws.RegView, ws.DriveSel, ws.SystemSelect);
 }
 
@@ -141,7 +133,7 @@ void IncrementalCompare(Workspace& ws, const std::string& resultFile) {
   }
   CompareInto(ws, resultFile, ws.DataFile(kOldConfigFile), current);
   // The next compare starts from the state just recorded.
-  ReplaceFile(current, ws.DataFile(kOldConfigFile));
+  platform::MoveReplacing(current, ws.DataFile(kOldConfigFile));
 }
 
 void RestoreSavedConfiguration(Workspace& ws) {

@@ -8,6 +8,11 @@
 
 #include "app/workspace.h"
 
+// "Bitte speichern Sie zuerst ..." unless OldCFG.TSD exists.
+void RequireStoredConfiguration(Workspace& ws);
+// "Bitte geben Sie einen Dateinamen an !" for an empty name.
+void RequireName(const std::string& resultFile);
+
 // The checks before writing or comparing a configuration. With firstTwoOnly only
 // "no key" and "no drive" are asked (incremental compare, two configurations).
 void RunSanityChecks(Workspace& ws, bool firstTwoOnly = false);

@@ -13,7 +13,7 @@
 #include "core/settings.h"
 #include "platform/names.h"
 #include "platform/text.h"
-#include "snapshot/data_codes.h"
+#include "model/data_codes.h"
 #include "ui/message_box.h"
 #include "ui/splash.h"
 

@@ -6,7 +6,7 @@
 #include "core/settings.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
-#include "snapshot/tree_images.h"
+#include "model/tree_images.h"
 
 namespace {
 

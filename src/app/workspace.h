@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "snapshot/result_file.h"
+#include "result/result_file.h"
 #include "snapshot/selection_trees.h"
-#include "snapshot/tree_model.h"
+#include "model/tree_model.h"
 
 struct Workspace {
   Workspace();

@@ -116,4 +116,10 @@ std::string WideToUtf8(std::wstring_view text) {
   return out;
 }
 
+std::string_view TrimBlanks(std::string_view s) {
+  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+  return s;
+}
+
 }  // namespace platform

@@ -25,4 +25,8 @@ std::string LegacyToUtf8(std::string_view bytes);
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 
+// Text without the blanks at both ends; blanks are every character up to the space,
+// control characters included (as INI files are read).
+std::string_view TrimBlanks(std::string_view text);
+
 }  // namespace platform

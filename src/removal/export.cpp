@@ -6,9 +6,10 @@
 #include "core/identity.h"
 #include "core/translate.h"
 #include "platform/file_stream.h"
-#include "snapshot/data_codes.h"
-#include "snapshot/system_files.h"
-#include "snapshot/treetool.h"
+#include "model/data_codes.h"
+#include "model/system_file_kind.h"
+#include "model/value_record.h"
+#include "model/treetool.h"
 
 namespace {
 
@@ -31,42 +32,36 @@ std::string WalkPath(const TreeNode& node, int treeKind) {
 
 WalkValue ValueOf(const NodeRecord& rec, int treeKind, int systemKind) {
   if (treeKind == tkFiles) {
-    std::vector<int32_t> file{rec.Time, rec.Size, rec.Attributes};
+    const FileData& f = rec.File;
+    std::vector<int32_t> file{f.Time, f.Size, f.Attributes};
     if (rec.HasVersion) {
-      file.push_back(rec.VersionHigh);
-      file.push_back(rec.VersionLow);
+      file.push_back(f.VersionHigh);
+      file.push_back(f.VersionLow);
     }
     return file;
   }
   if (treeKind == tkSystem) {
-    if (IsIniKind(systemKind)) return rec.Value;
-    return rec.LineIndex + 1;  // lines are counted from 1 for the reader of the export
+    if (IsIniKind(systemKind)) return rec.Entry.Value;
+    return rec.Entry.LineIndex + 1;  // lines are counted from 1 for the reader of the export
   }
-  switch (rec.TypeCode) {
-    case 1: return rec.Text;
-    case 2: {
+  const ValueData& v = rec.Value;
+  switch (v.TypeCode) {
+    case kCodeString: return v.Text;
+    case kCodeExpandString: {
       // An expandable string goes out as its bytes with the terminating zero.
-      std::vector<uint8_t> bytes(rec.Text.begin(), rec.Text.end());
+      std::vector<uint8_t> bytes(v.Text.begin(), v.Text.end());
       bytes.push_back(0);
       return bytes;
     }
-    case 3: return rec.Number;
-    default: return rec.Bytes;
+    case kCodeNumber: return v.Number;
+    default: return v.Bytes;
   }
 }
 
-// Expands every node of the subtree through the tree's loader, so that the stored
-// children of new and deleted keys and folders are walked too. Without recursion:
-// a deep tree from a damaged file must not exhaust the stack.
-void ExpandSubtree(TreeNode& start) {
-  TreeUpdateScope suspended(start.Owner());
-  std::vector<TreeNode*> pending{&start};
-  while (!pending.empty()) {
-    TreeNode* node = pending.back();
-    pending.pop_back();
-    if (node->HasChildren()) node->Expand();
-    for (size_t i = node->Count(); i > 0; --i) pending.push_back(node->Child(i - 1));
-  }
+// The path of a key or folder nested in a stored copy, from its parent's.
+std::string NestedPath(const std::string& parentPath, const std::string& name, int treeKind) {
+  if (treeKind == tkFiles) return parentPath + name + "\\";
+  return parentPath + "\\" + name;
 }
 
 // ---------------------------------------------------------------- export lines
@@ -171,65 +166,129 @@ const char* AreaName(int treeKind) {
 
 }  // namespace
 
+namespace {
+
+// One walk: the callbacks, and one reader on the result file for all of it.
+class ResultWalk {
+ public:
+  ResultWalk(const ResultFileInfo& info, uint32_t mask, int treeKind, const ValueCallback& onValue,
+             const NodeCallback& onHeader, const NodeCallback& onChange, const NodeCallback& onEnd)
+      : reader_(info), section_(SectionOf(treeKind)), mask_(mask), tree_kind_(treeKind),
+        on_value_(onValue), on_header_(onHeader), on_change_(onChange), on_end_(onEnd) {}
+
+  // For each node: the change call of a deleted node, then its children, its header,
+  // its records, the change call of a new node and the end call. A node's frame stays
+  // on the stack while its children are walked.
+  void Run(TreeNode& start) {
+    struct Frame {
+      TreeNode* node;
+      int level;
+      std::string path;
+      size_t next = 0;
+    };
+    std::vector<Frame> stack;
+    auto enter = [&](TreeNode& node, int level) {
+      std::string path = WalkPath(node, tree_kind_);
+      const int kind = StateCode(node.StateIndex());
+      if (kind == stRemoved) Call(on_change_, stRemoved, path, level);
+      if (IsStoredCopy(node)) {
+        WalkStoredCopy(node, kind, std::move(path), level);
+        return;
+      }
+      stack.push_back({&node, level, std::move(path)});
+    };
+    enter(start, start.Level());
+    while (!stack.empty()) {
+      Frame& top = stack.back();
+      if (top.next < top.node->Count()) {
+        TreeNode* child = top.node->Child(top.next++);
+        const int level = top.level + 1;
+        enter(*child, level);  // may move the stack: top is not used again
+        continue;
+      }
+      const Frame frame = std::move(stack.back());
+      stack.pop_back();
+      Leave(*frame.node, frame.path, frame.level);
+    }
+  }
+
+ private:
+  // New and deleted keys and folders hold their nested ones in the block: they are
+  // read there in one pass rather than loaded into the tree.
+  bool IsStoredCopy(const TreeNode& node) const {
+    const int kind = StateCode(node.StateIndex());
+    return section_ != ResultSection::SystemFiles && (kind == stAdded || kind == stRemoved) && node.Data() != 0;
+  }
+
+  void WalkStoredCopy(const TreeNode& node, int kind, std::string path, int level) {
+    struct Nested {
+      std::string path;
+      int level;
+    };
+    std::vector<Nested> open{{std::move(path), level}};
+    reader_.WalkStoredCopy(
+        section_, node,
+        [&](const std::string& name) {
+          Nested nested{NestedPath(open.back().path, name, tree_kind_), open.back().level + 1};
+          if (kind == stRemoved) Call(on_change_, stRemoved, nested.path, nested.level);
+          open.push_back(std::move(nested));
+        },
+        [&](std::vector<NodeRecord>& records) {
+          const Nested nested = std::move(open.back());
+          open.pop_back();
+          Finish(kind, nested.path, nested.level, records, 0);
+        });
+  }
+
+  void Leave(const TreeNode& node, const std::string& path, int level) {
+    const int kind = StateCode(node.StateIndex());
+    if (node.Data() == 0) {
+      Call(on_header_, kind, path, level);
+      Call(on_end_, kind, path, level);
+      return;
+    }
+    // The kind of the file decides the form of system-file entries; asked only where
+    // records are read, so an entry of unknown kind without records is no obstacle.
+    const bool hasGroup = kind == stAdded || kind == stRemoved || kind == stMembersChanged;
+    const int systemKind = tree_kind_ == tkSystem && hasGroup ? SystemKindOfNode(node) : 0;
+    Finish(kind, path, level, reader_.Records(section_, node, systemKind), systemKind);
+  }
+
+  // The header, the records and the closing calls of a node with a record group.
+  void Finish(int kind, const std::string& path, int level, const std::vector<NodeRecord>& records,
+              int systemKind) {
+    Call(on_header_, kind, path, level);
+    for (const NodeRecord& rec : records) {
+      const int recKind = StateCode(rec.Status);
+      if (on_value_ && InMask(mask_, recKind))
+        on_value_(recKind, path, rec.Name, tree_kind_, tree_kind_ == tkRegistry ? rec.Value.TypeCode : 0, level,
+                  ValueOf(rec, tree_kind_, systemKind));
+    }
+    if (kind == stAdded) Call(on_change_, stAdded, path, level);
+    Call(on_end_, kind, path, level);
+  }
+
+  void Call(const NodeCallback& fn, int kind, const std::string& path, int level) const {
+    if (fn && InMask(mask_, kind)) fn(kind, path, level, tree_kind_);
+  }
+
+  ResultReader reader_;
+  ResultSection section_;
+  uint32_t mask_;
+  int tree_kind_;
+  const ValueCallback& on_value_;
+  const NodeCallback& on_header_;
+  const NodeCallback& on_change_;
+  const NodeCallback& on_end_;
+};
+
+}  // namespace
+
 void WalkResultTree(const ResultFileInfo& info, TreeNode* start, uint32_t mask, int treeKind,
                     const ValueCallback& onValue, const NodeCallback& onHeader, const NodeCallback& onChange,
                     const NodeCallback& onEnd) {
   if (start == nullptr) return;
-  ExpandSubtree(*start);
-
-  const ResultSection section = SectionOf(treeKind);
-  auto call = [mask, treeKind](const NodeCallback& fn, int kind, const std::string& path, int level) {
-    if (fn && InMask(mask, kind)) fn(kind, path, level, treeKind);
-  };
-
-  // A node's frame stays on the stack while its children are walked: its own
-  // header, records and end call come after them.
-  struct Frame {
-    TreeNode* node;
-    int level;
-    size_t next = 0;
-  };
-  std::vector<Frame> stack;
-  auto enter = [&](TreeNode* node, int level) {
-    if (StateCode(node->StateIndex()) == stRemoved)
-      call(onChange, stRemoved, WalkPath(*node, treeKind), level);
-    stack.push_back({node, level});
-  };
-  enter(start, start->Level());
-
-  while (!stack.empty()) {
-    Frame& top = stack.back();
-    if (top.next < top.node->Count()) {
-      TreeNode* child = top.node->Child(top.next++);
-      const int level = top.level + 1;
-      enter(child, level);  // may move the stack: top is not used again
-      continue;
-    }
-    const TreeNode& node = *top.node;
-    const int level = top.level;
-    stack.pop_back();
-
-    const int kind = StateCode(node.StateIndex());
-    const std::string path = WalkPath(node, treeKind);
-    call(onHeader, kind, path, level);
-    if (node.Data() != 0) {
-      // The kind of the file decides the form of system-file entries; asked only
-      // where records are read, so an entry of unknown kind without records is no
-      // obstacle.
-      const int systemKind =
-          treeKind == tkSystem && (kind == stAdded || kind == stRemoved || kind == stMembersChanged)
-              ? SystemKindOfNode(node)
-              : 0;
-      for (const NodeRecord& rec : ReadNodeRecords(info, section, node, systemKind)) {
-        const int recKind = StateCode(rec.Status);
-        if (onValue && InMask(mask, recKind))
-          onValue(recKind, path, rec.Name, treeKind, treeKind == tkRegistry ? rec.TypeCode : 0, level,
-                  ValueOf(rec, treeKind, systemKind));
-      }
-      if (kind == stAdded) call(onChange, stAdded, path, level);
-    }
-    call(onEnd, kind, path, level);
-  }
+  ResultWalk(info, mask, treeKind, onValue, onHeader, onChange, onEnd).Run(*start);
 }
 
 std::vector<std::string> ExportResultText(const ResultFileInfo& info, TreeNode* start, uint32_t mask,

@@ -8,8 +8,8 @@
 #include <variant>
 #include <vector>
 
-#include "snapshot/result_file.h"
-#include "snapshot/tree_model.h"
+#include "result/result_file.h"
+#include "model/tree_model.h"
 
 // Which result tree a walk runs on.
 enum : int { tkRegistry = 0, tkFiles = 1, tkSystem = 2 };
@@ -32,10 +32,12 @@ using ValueCallback = std::function<void(int kind, const std::string& nodePath, 
                                          int treeKind, int dataType, int level, const WalkValue& value)>;
 using NodeCallback = std::function<void(int kind, const std::string& nodePath, int level, int treeKind)>;
 
-// Walks the subtree of start (expanding it through the tree's loader): for each node
-// first the change call of a deleted node, then its children, its header, its
-// records, the change call of a new node and the end call. Callbacks may be empty;
-// each is called only when mask has the bit of the kind concerned.
+// Walks the subtree of start: for each node first the change call of a deleted node,
+// then its children, its header, its records, the change call of a new node and the
+// end call. The keys and folders inside new and deleted ones are read from their
+// stored copies, not loaded into the tree. One reader on the result file serves the
+// whole walk. Callbacks may be empty; each is called only when mask has the bit of
+// the kind concerned.
 void WalkResultTree(const ResultFileInfo& info, TreeNode* start, uint32_t mask, int treeKind,
                     const ValueCallback& onValue, const NodeCallback& onHeader, const NodeCallback& onChange,
                     const NodeCallback& onEnd);

@@ -8,15 +8,16 @@
 #include "core/settings.h"
 #include "platform/errors.h"
 #include "platform/file_stream.h"
+#include "platform/files.h"
 #include "platform/names.h"
 #include "platform/stream.h"
 #include "platform/text.h"
 #include "platform/worker_thread.h"
-#include "snapshot/data_codes.h"
+#include "model/data_codes.h"
 #include "snapshot/drive_snapshot.h"
 #include "snapshot/registry_snapshot.h"
 #include "snapshot/system_files.h"
-#include "snapshot/treetool.h"
+#include "model/treetool.h"
 
 namespace {
 
@@ -177,13 +178,6 @@ class TWriteDrivesThread : public SnapshotWorker {
   std::string path_to_system_files_;
 };
 
-void ReplaceFileWith(const std::string& from, const std::string& to) {
-  if (!MoveFileExW(platform::Utf8ToWide(from).c_str(), platform::Utf8ToWide(to).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    throw platform::EFCreateError("Die Datei kann nicht angelegt werden: \"" + to + "\": " +
-                                  platform::ErrorText(GetLastError()));
-}
-
 void AppendOutput(DataWriter& file, SnapshotWorker& worker) {
   worker.Output().ForEachChunk([&](const uint8_t* bytes, size_t n) { file.WriteRaw(bytes, n); });
 }
@@ -230,9 +224,9 @@ void WriteConfiguration(const std::string& fileName, Tree& registryTree, Tree& d
       AppendOutput(writer, *driveWorker);
       writer.Flush();
     }
-    ReplaceFileWith(partial, fileName);
+    platform::MoveReplacing(partial, fileName);
   } catch (...) {
-    DeleteFileW(platform::Utf8ToWide(partial).c_str());
+    platform::RemoveFile(partial);
     throw;
   }
 }

@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "snapshot/tree_model.h"
+#include "model/tree_model.h"
 
 // Takes the snapshot into fileName (replaced). registryTree is the main window's
 // RegView. Progress goes to the status controls of the interaction seam.

@@ -6,7 +6,8 @@
 
 #include "platform/names.h"
 #include "platform/text.h"
-#include "snapshot/data_codes.h"
+#include "model/data_codes.h"
+#include "model/file_record.h"
 
 namespace {
 
@@ -65,14 +66,10 @@ class FolderWalk {
     for (const DirEntry& f : files) {
       const std::string name = platform::WideToUtf8(f.name);
       w_.WriteString(name);
-      w_.WriteInteger(rsSnapshot);
-      w_.WriteInteger(f.time);
-      w_.WriteInteger(f.size);
-      w_.WriteInteger(f.attributes);
-      int32_t high = 0, low = 0;
-      if (WantsVersion(name, versions_)) GetFileVersion(platform::WideToUtf8(path + f.name), high, low);
-      w_.WriteInteger(high);
-      w_.WriteInteger(low);
+      FileData data{f.time, f.size, f.attributes, 0, 0};
+      if (WantsVersion(name, versions_))
+        GetFileVersion(platform::WideToUtf8(path + f.name), data.VersionHigh, data.VersionLow);
+      WriteFileRecord(w_, rsSnapshot, data);
     }
     --depth_;
   }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "snapshot/data_stream.h"
+#include "model/data_stream.h"
 #include "snapshot/snapshot_report.h"
 
 // One child of the drive tree's top node.

@@ -9,7 +9,8 @@
 #include "platform/errors.h"
 #include "platform/names.h"
 #include "platform/text.h"
-#include "snapshot/data_codes.h"
+#include "model/data_codes.h"
+#include "model/value_record.h"
 
 namespace {
 
@@ -116,7 +117,6 @@ class RegistryWalk {
     for (const ValueEntry& e : entries) {
       const std::string name = platform::WideToUtf8(e.name);
       w_.WriteString(name);
-      w_.WriteInteger(rsSnapshot);
       WriteValueData(e, path, name);
     }
   }
@@ -126,8 +126,7 @@ class RegistryWalk {
     if (e.error != ERROR_SUCCESS) failure = platform::ErrorText(static_cast<uint32_t>(e.error));
     else if (e.type > 11) failure = "unknown Datatype of the Registry";
     if (!failure.empty()) {
-      w_.WriteInteger(rdString);
-      w_.WriteString("");
+      WriteTextValue(w_, rsSnapshot, kCodeString, "");
       if (show_errors_)
         report_.ShowError(FormatMsg(
             tr("%s\rPfad:%s, Wert:%s\rLesen des Werts war nicht möglich ->Korrupte registry!"),
@@ -140,19 +139,15 @@ class RegistryWalk {
       if (!text.empty()) std::memcpy(text.data(), e.data.data(), text.size() * sizeof(wchar_t));
       // The terminating zero is not part of the text; a value stored without one loses nothing.
       if (!text.empty() && text.back() == L'\0') text.pop_back();
-      w_.WriteInteger(code);
-      w_.WriteString(platform::WideToUtf8(text));
+      WriteTextValue(w_, rsSnapshot, code, platform::WideToUtf8(text));
     } else if (code == rdInteger) {
       uint8_t bytes[4] = {0, 0, 0, 0};
       std::memcpy(bytes, e.data.data(), std::min<size_t>(4, e.data.size()));
       int32_t number;
       std::memcpy(&number, bytes, 4);
-      w_.WriteInteger(code);
-      w_.WriteInteger(number);
+      WriteNumberValue(w_, rsSnapshot, number);
     } else {
-      w_.WriteInteger(code);
-      w_.WriteInteger(static_cast<int32_t>(e.data.size()));
-      w_.WriteRaw(e.data.data(), e.data.size());
+      WriteBytesValue(w_, rsSnapshot, code, e.data.data(), e.data.size());
     }
   }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "snapshot/data_stream.h"
+#include "model/data_stream.h"
 #include "snapshot/snapshot_report.h"
 
 // Writes the section (list start, each root key's name and key record, list end).

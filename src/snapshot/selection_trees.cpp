@@ -14,13 +14,14 @@
 
 #include "core/exceptions.h"
 #include "core/registry.h"
+#include "platform/files.h"
 #include "platform/names.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
-#include "snapshot/data_codes.h"
-#include "snapshot/system_files.h"
-#include "snapshot/tree_images.h"
-#include "snapshot/treetool.h"
+#include "model/data_codes.h"
+#include "model/system_file_kind.h"
+#include "model/tree_images.h"
+#include "model/treetool.h"
 
 namespace {
 
@@ -90,18 +91,8 @@ bool SubkeyNames(HKEY key, std::vector<std::wstring>& names) {
   return true;
 }
 
-// Blanks are every character up to the space, control characters included (as the
-// system-file section reads INI files, so that section texts match).
-std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-  while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-  return s;
-}
-
-bool FileExists(const std::string& path) {
-  const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
+using platform::FileExists;
+using platform::TrimBlanks;
 
 std::string ExpandVariables(const std::string& text) {
   if (text.find('%') == std::string::npos) return text;

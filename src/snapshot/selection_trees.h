@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "snapshot/tree_model.h"
+#include "model/tree_model.h"
 
 // Where the default selection and the system-file tree look.
 struct SelectionContext {

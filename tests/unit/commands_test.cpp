@@ -11,8 +11,8 @@
 #include "core/identity.h"
 #include "core/settings.h"
 #include "platform/text.h"
-#include "snapshot/data_codes.h"
-#include "snapshot/treetool.h"
+#include "model/data_codes.h"
+#include "model/treetool.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 

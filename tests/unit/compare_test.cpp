@@ -11,13 +11,14 @@
 #include "core/identity.h"
 #include "core/settings.h"
 #include "platform/file_stream.h"
+#include "platform/files.h"
 #include "platform/text.h"
-#include "snapshot/compare.h"
+#include "compare/compare.h"
 #include "snapshot/configuration.h"
-#include "snapshot/data_codes.h"
-#include "snapshot/result_file.h"
+#include "model/data_codes.h"
+#include "result/result_file.h"
 #include "snapshot/system_files.h"
-#include "snapshot/treetool.h"
+#include "model/treetool.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 
@@ -84,12 +85,12 @@ std::vector<std::string> ChildTexts(const TreeNode* node) {
 std::string Describe(const NodeRecord& r, ResultSection section) {
   std::string s = r.Name + " " + std::to_string(r.Status);
   if (section == ResultSection::Registry) {
-    s += " t" + std::to_string(r.TypeCode) + " ";
-    if (r.TypeCode == 1 || r.TypeCode == 2) s += r.Text;
-    else if (r.TypeCode == 3) s += std::to_string(r.Number);
-    else for (uint8_t b : r.Bytes) s += std::to_string(b) + ",";
+    s += " t" + std::to_string(r.Value.TypeCode) + " ";
+    if (r.Value.TypeCode == 1 || r.Value.TypeCode == 2) s += r.Value.Text;
+    else if (r.Value.TypeCode == 3) s += std::to_string(r.Value.Number);
+    else for (uint8_t b : r.Value.Bytes) s += std::to_string(b) + ",";
   } else if (section == ResultSection::SystemFiles) {
-    s += " " + r.Value + (r.Value.empty() ? std::to_string(r.LineIndex) : "");
+    s += " " + r.Entry.Value + (r.Entry.Value.empty() ? std::to_string(r.Entry.LineIndex) : "");
   }
   return s;
 }
@@ -239,16 +240,16 @@ TEST_F(CompareTest, RegistryFilesAndSystemFilesChangedBetweenTwoSnapshots) {
   const auto files = ReadNodeRecords(ws.info, ResultSection::Drives, *drive->Child(0));
   std::vector<std::string> fileSummary;
   for (const auto& f : files)
-    fileSummary.push_back(f.Name + " " + std::to_string(f.Status) + " " + std::to_string(f.Size) + " " +
-                          std::to_string(f.VersionHigh));
+    fileSummary.push_back(f.Name + " " + std::to_string(f.Status) + " " + std::to_string(f.File.Size) + " " +
+                          std::to_string(f.File.VersionHigh));
   const int32_t dllSize = static_cast<int32_t>(ReadFileBytes(ProgramFolder() + "versioned.dll").size());
   EXPECT_EQ(fileSummary, (std::vector<std::string>{"a.txt 11 3 0", "a.txt 12 4 0", "attr.txt 11 1 0",
                                                    "attr.txt 12 1 0", "neu.txt 9 1 0", "ver.dll 11 2 0",
                                                    "ver.dll 12 " + std::to_string(dllSize) + " 65538",
                                                    "weg.txt 10 1 0"}));
-  EXPECT_EQ(files[2].Attributes & FILE_ATTRIBUTE_HIDDEN, 0);
-  EXPECT_EQ(files[3].Attributes & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_EQ(files[2].Time, files[3].Time);
+  EXPECT_EQ(files[2].File.Attributes & FILE_ATTRIBUTE_HIDDEN, 0);
+  EXPECT_EQ(files[3].File.Attributes & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(files[2].File.Time, files[3].File.Time);
   EXPECT_EQ(drive->Child(1)->StateIndex(), stRemoved);
   TreeNode* newFolder = drive->Child(2);
   EXPECT_EQ(newFolder->StateIndex(), stAdded);
@@ -269,7 +270,7 @@ TEST_F(CompareTest, RegistryFilesAndSystemFilesChangedBetweenTwoSnapshots) {
   EXPECT_EQ(ini->Child(2)->StateIndex(), stRemoved);
   EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, ini->Child(0)), (std::vector<std::string>{"n 9 1"}));
   EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, ini->Child(1)),
-            (std::vector<std::string>{"a 11 1", "a 12 2", "c 10 weg", "d 9 neu"}));
+            (std::vector<std::string>{"a 11 1", "a 12 2", "d 9 neu", "c 10 weg"}));
   EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, ini->Child(2)), (std::vector<std::string>{"x 10 1"}));
   EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, ini->Child(3)),
             (std::vector<std::string>{"z 11 1", "z 12 2"}));
@@ -385,14 +386,14 @@ TEST_F(CompareTest, OldFormDriveSectionAgainstTodaysAndRelabelledDrives) {
   ASSERT_EQ(files.size(), 4u);
   EXPECT_EQ(files[0].Name, "a.dll");  // an old record has no version: the new one differs
   EXPECT_EQ(files[0].Status, rsOldOfAltered);
-  EXPECT_EQ(files[0].VersionHigh, 0);
+  EXPECT_EQ(files[0].File.VersionHigh, 0);
   EXPECT_EQ(files[1].Status, rsNewOfAltered);
-  EXPECT_EQ(files[1].VersionHigh, 0x00010002);
+  EXPECT_EQ(files[1].File.VersionHigh, 0x00010002);
   EXPECT_EQ(files[2].Name, "b.txt");  // only the archive bit changed
-  EXPECT_EQ(files[2].Attributes, 32);
-  EXPECT_EQ(files[3].Attributes, 0);
-  EXPECT_EQ(files[2].Time, files[3].Time);
-  EXPECT_EQ(files[2].Size, files[3].Size);
+  EXPECT_EQ(files[2].File.Attributes, 32);
+  EXPECT_EQ(files[3].File.Attributes, 0);
+  EXPECT_EQ(files[2].File.Time, files[3].File.Time);
+  EXPECT_EQ(files[2].File.Size, files[3].File.Size);
 
   // The same pair without the attribute change: a.dll alone.
   HandMadeConfiguration(dir.File("neu2.TSD"), "C:", true, 0x00010002);
@@ -436,16 +437,22 @@ TEST_F(CompareTest, RefusedAndDamagedFilesEndWithMessagesAndRestoreTheNoCheckLis
                  EAbort)
         << c.oldName;
     EXPECT_EQ(ui.Texts(), c.messages) << c.oldName;
-    EXPECT_EQ(ReadFileBytes(dir.File("r.TSL")), "");  // created, nothing written
+    EXPECT_EQ(ReadFileBytes(dir.File("r.TSL")), "alt");  // a log of the same name is not lost
     EXPECT_EQ(ws.noCheck, (std::vector<std::string>{"C:\\x"}));
   }
 
+  // Failing midway, the shown result, its description and the file stay as they were.
   ScriptedInteraction ui;
   Workspace ws;
   ws.noCheck = {"C:\\x"};
+  ws.driveResult.AddTop("vorher");
+  ws.info.FileName = dir.File("r.TSL");
   EXPECT_THROW(CompareConfigurations(dir.File("gut.TSD"), dir.File("kurz.TSD"), dir.File("r.TSL"), ws.Trees(),
                                      ws.noCheck, ws.images, ws.info),
                EReadError);
   EXPECT_EQ(ws.noCheck, (std::vector<std::string>{"C:\\x"}));
-  EXPECT_FALSE(ws.driveResult.Updating());
+  EXPECT_EQ(ws.driveResult.First()->Text(), "vorher");
+  EXPECT_EQ(ws.info.DriveBlockStart, 0);
+  EXPECT_EQ(ReadFileBytes(dir.File("r.TSL")), "alt");
+  EXPECT_FALSE(platform::FileExists(dir.File("r.TSL.tmp")));
 }

@@ -7,7 +7,7 @@
 #include "core/exceptions.h"
 #include "platform/file_stream.h"
 #include "platform/stream.h"
-#include "snapshot/data_stream.h"
+#include "model/data_stream.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 

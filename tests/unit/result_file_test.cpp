@@ -13,10 +13,10 @@
 #include "platform/file_stream.h"
 #include "platform/stream.h"
 #include "platform/text.h"
-#include "snapshot/data_codes.h"
-#include "snapshot/data_stream.h"
-#include "snapshot/result_file.h"
-#include "snapshot/treetool.h"
+#include "model/data_codes.h"
+#include "model/data_stream.h"
+#include "result/result_file.h"
+#include "model/treetool.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 
@@ -318,17 +318,17 @@ TEST_F(ResultFileTest, OlderHeaderMeansFileRecordsWithoutVersions) {
   const auto files = Records(ResultSection::Drives, l.drives, "C: [SYSTEM]\\Windows");
   ASSERT_EQ(Names(files), (std::vector<std::string>{"win.com", "win.com", "new.dll"}));
   EXPECT_FALSE(files[1].HasVersion);
-  EXPECT_EQ(files[1].Time, kNewTime);
-  EXPECT_EQ(files[1].Size, 24580);
-  EXPECT_EQ(files[1].VersionHigh, 0);
-  EXPECT_EQ(files[2].Attributes, 0x27);
+  EXPECT_EQ(files[1].File.Time, kNewTime);
+  EXPECT_EQ(files[1].File.Size, 24580);
+  EXPECT_EQ(files[1].File.VersionHigh, 0);
+  EXPECT_EQ(files[2].File.Attributes, 0x27);
   ExpectStatusItemsInFile(name, files);
 
   // Subfolders of a new folder are passed over in the old form too.
   const auto added = Records(ResultSection::Drives, l.drives, "C: [SYSTEM]\\Programme\\NewApp");
   ASSERT_EQ(Names(added), std::vector<std::string>{"readme.txt"});
   EXPECT_FALSE(added[0].HasVersion);
-  EXPECT_EQ(added[0].Size, 100);
+  EXPECT_EQ(added[0].File.Size, 100);
 }
 
 TEST_F(ResultFileTest, FileEndingBeforeTheSystemBlockLengthStillLoads) {
@@ -397,13 +397,13 @@ TEST_F(ResultFileTest, RegistryRecordsOfChangedNewAndDeletedKeys) {
   const auto shared = Records(ResultSection::Registry, l.reg, kSharedDlls);
   ASSERT_EQ(Statuses(shared), (std::vector<int32_t>{11, 12, 9, 25, 9, 10}));
   EXPECT_EQ(shared[0].Name, "C:\\WINDOWS\\SYSTEM32\\MSVCRT.DLL");
-  EXPECT_EQ(shared[0].TypeCode, 3);
-  EXPECT_EQ(shared[0].Number, 1);
-  EXPECT_EQ(shared[1].Number, 2);
-  EXPECT_EQ(shared[4].TypeCode, 1);
-  EXPECT_EQ(shared[4].Text, "kein Zähler");
-  EXPECT_EQ(shared[5].TypeCode, 4);
-  EXPECT_EQ(shared[5].Bytes, (Bytes{0, 1, 2, 255}));
+  EXPECT_EQ(shared[0].Value.TypeCode, 3);
+  EXPECT_EQ(shared[0].Value.Number, 1);
+  EXPECT_EQ(shared[1].Value.Number, 2);
+  EXPECT_EQ(shared[4].Value.TypeCode, 1);
+  EXPECT_EQ(shared[4].Value.Text, "kein Zähler");
+  EXPECT_EQ(shared[5].Value.TypeCode, 4);
+  EXPECT_EQ(shared[5].Value.Bytes, (Bytes{0, 1, 2, 255}));
   // Status 25: a new value whose change was undone.
   EXPECT_EQ(StateCode(shared[3].Status), rsNew);
   EXPECT_TRUE(IsDone(shared[3].Status));
@@ -412,15 +412,15 @@ TEST_F(ResultFileTest, RegistryRecordsOfChangedNewAndDeletedKeys) {
   // State 6: the stored subkeys are passed over, the key's own values follow.
   const auto added = Records(ResultSection::Registry, l.reg, "HKEY_CURRENT_USER\\Software\\NewApp");
   ASSERT_EQ(Names(added), (std::vector<std::string>{"", "Count"}));
-  EXPECT_EQ(added[0].Text, "Hallo Welt");
-  EXPECT_EQ(added[1].Number, 42);
+  EXPECT_EQ(added[0].Value.Text, "Hallo Welt");
+  EXPECT_EQ(added[1].Value.Number, 42);
   ExpectStatusItemsInFile(name, added);
 
   // State 7, done.
   const auto removed = Records(ResultSection::Registry, l.reg, "HKEY_CURRENT_USER\\Software\\OldApp");
   ASSERT_EQ(removed.size(), 1u);
-  EXPECT_EQ(removed[0].TypeCode, 2);
-  EXPECT_EQ(removed[0].Text, "%TEMP%\\alt");
+  EXPECT_EQ(removed[0].Value.TypeCode, 2);
+  EXPECT_EQ(removed[0].Value.Text, "%TEMP%\\alt");
   EXPECT_EQ(removed[0].Status, rsDeleted + flDone);
 
   // No group of its own, or no result loaded: no records.
@@ -433,11 +433,11 @@ TEST_F(ResultFileTest, FileRecordsAndTheDoneMarkWrittenInPlace) {
   const auto files = Records(ResultSection::Drives, l.drives, "C: [SYSTEM]\\Windows");
   ASSERT_EQ(Names(files), (std::vector<std::string>{"win.com", "win.com", "new.dll"}));
   EXPECT_TRUE(files[0].HasVersion);
-  EXPECT_EQ(files[0].Time, kOldTime);
-  EXPECT_EQ(files[0].Size, 24576);
-  EXPECT_EQ(files[0].Attributes, 0x21);
-  EXPECT_EQ(files[1].VersionHigh, 0x000A0000);
-  EXPECT_EQ(files[1].VersionLow, 0x4A610001);
+  EXPECT_EQ(files[0].File.Time, kOldTime);
+  EXPECT_EQ(files[0].File.Size, 24576);
+  EXPECT_EQ(files[0].File.Attributes, 0x21);
+  EXPECT_EQ(files[1].File.VersionHigh, 0x000A0000);
+  EXPECT_EQ(files[1].File.VersionLow, 0x4A610001);
   ExpectStatusItemsInFile(name, files);
 
   // What the removal engine does after undoing the altered file.
@@ -452,8 +452,8 @@ TEST_F(ResultFileTest, FileRecordsAndTheDoneMarkWrittenInPlace) {
   }
   const auto again = Records(ResultSection::Drives, l.drives, "C: [SYSTEM]\\Windows");
   EXPECT_EQ(Statuses(again), (std::vector<int32_t>{27, 28, 25}));
-  EXPECT_EQ(again[1].Time, kNewTime);
-  EXPECT_EQ(again[1].VersionLow, 0x4A610001);
+  EXPECT_EQ(again[1].File.Time, kNewTime);
+  EXPECT_EQ(again[1].File.VersionLow, 0x4A610001);
 }
 
 TEST_F(ResultFileTest, SystemFileRecordsByKind) {
@@ -468,21 +468,21 @@ TEST_F(ResultFileTest, SystemFileRecordsByKind) {
   const auto changed = Records(ResultSection::SystemFiles, l.sys, "WIN.INI\\[Extensions]");
   ASSERT_EQ(Names(changed), (std::vector<std::string>{"txt", "txt"}));
   EXPECT_EQ(Statuses(changed), (std::vector<int32_t>{11, 12}));
-  EXPECT_EQ(changed[0].Value, "notepad.exe ^.txt");
-  EXPECT_EQ(changed[1].Value, "wordpad.exe ^.txt");
+  EXPECT_EQ(changed[0].Entry.Value, "notepad.exe ^.txt");
+  EXPECT_EQ(changed[1].Entry.Value, "wordpad.exe ^.txt");
   ExpectStatusItemsInFile(name, changed);
 
   const auto added = Records(ResultSection::SystemFiles, l.sys, "WIN.INI\\[NewApp]");
   ASSERT_EQ(Names(added), std::vector<std::string>{"Path"});
-  EXPECT_EQ(added[0].Value, "C:\\Programme\\NewApp");
+  EXPECT_EQ(added[0].Entry.Value, "C:\\Programme\\NewApp");
   EXPECT_EQ(added[0].Status, rsNew);
 
   // Text files: the tail is the line index.
   const auto lines = Records(ResultSection::SystemFiles, l.sys, "AUTOEXEC.BAT");
   ASSERT_EQ(Names(lines), (std::vector<std::string>{"SET PATH=C:\\NEWAPP", "REM alt"}));
-  EXPECT_EQ(lines[0].LineIndex, 4);
+  EXPECT_EQ(lines[0].Entry.LineIndex, 4);
   EXPECT_EQ(lines[1].Status, rsDeleted + flDone);
-  EXPECT_TRUE(lines[0].Value.empty());
+  EXPECT_TRUE(lines[0].Entry.Value.empty());
   ExpectStatusItemsInFile(name, lines);
 
   // Without a known kind the entry form is unknown.
@@ -510,8 +510,8 @@ TEST_F(ResultFileTest, ExpandingStoredFoldersAndKeys) {
   // A child's Data points at its own folder record: its files and its subfolders.
   const auto binFiles = ReadNodeRecords(l.info, ResultSection::Drives, *bin);
   ASSERT_EQ(Names(binFiles), std::vector<std::string>{"app.exe"});
-  EXPECT_EQ(binFiles[0].Size, 1234567);
-  EXPECT_EQ(binFiles[0].VersionLow, 0x00020003);
+  EXPECT_EQ(binFiles[0].File.Size, 1234567);
+  EXPECT_EQ(binFiles[0].File.VersionLow, 0x00020003);
   ExpandStoredNode(l.info, ResultSection::Drives, *bin);
   ASSERT_EQ(bin->Count(), 1u);
   EXPECT_EQ(Names(ReadNodeRecords(l.info, ResultSection::Drives, *bin->Child(0))),
@@ -536,7 +536,7 @@ TEST_F(ResultFileTest, ExpandingStoredFoldersAndKeys) {
   EXPECT_FALSE(sub->Child(0)->HasChildren());
   const auto leaf = ReadNodeRecords(l.info, ResultSection::Registry, *sub->Child(0));
   ASSERT_EQ(leaf.size(), 1u);
-  EXPECT_EQ(leaf[0].Text, "blatt");
+  EXPECT_EQ(leaf[0].Value.Text, "blatt");
 
   // Nothing is stored below changed nodes, system-file sections, or keys without subkeys.
   struct Stored {

@@ -13,10 +13,10 @@
 #include "core/exceptions.h"
 #include "core/registry.h"
 #include "platform/text.h"
-#include "snapshot/data_codes.h"
+#include "model/data_codes.h"
 #include "snapshot/selection_trees.h"
-#include "snapshot/tree_images.h"
-#include "snapshot/treetool.h"
+#include "model/tree_images.h"
+#include "model/treetool.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -16,9 +16,10 @@
 #include "platform/stream.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
-#include "snapshot/data_codes.h"
-#include "snapshot/data_stream.h"
+#include "model/data_codes.h"
+#include "model/data_stream.h"
 #include "snapshot/system_files.h"
+#include "model/copy_records.h"
 #include "support/temp_folder.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "snapshot/tree_model.h"
+#include "model/tree_model.h"
 
 namespace {
 

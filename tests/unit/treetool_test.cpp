@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/exceptions.h"
-#include "snapshot/treetool.h"
+#include "model/treetool.h"
 #include "support/scripted_interaction.h"
 
 namespace {

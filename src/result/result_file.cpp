@@ -1,4 +1,4 @@
-#include "snapshot/result_file.h"
+#include "result/result_file.h"
 
 
 #include <algorithm>
@@ -7,29 +7,16 @@
 #include "core/exceptions.h"
 #include "core/format.h"
 #include "core/translate.h"
+#include "model/copy_records.h"
+#include "model/data_codes.h"
+#include "model/data_stream.h"
+#include "model/system_file_kind.h"
+#include "model/treetool.h"
 #include "platform/file_stream.h"
-#include "platform/names.h"
 #include "platform/locale_format.h"
-#include "platform/text.h"
-#include "snapshot/copy_records.h"
-#include "snapshot/data_codes.h"
-#include "snapshot/data_stream.h"
-#include "snapshot/system_files.h"
-#include "snapshot/treetool.h"
+#include "platform/names.h"
 
 namespace {
-
-// Smallest stored forms, for checking counts read from the file: a short string is 2
-// bytes, a small integer 2.
-constexpr size_t kMinStringSize = 2;
-constexpr size_t kMinSubRecord = 6;     // name, subkey (subfolder) count, value (file) count
-constexpr size_t kMinValueRecord = 8;   // name, status, type code, data
-constexpr size_t kMinFileRecord = 10;   // name, status, time, size, attributes
-constexpr size_t kMinFileRecordV = 14;  // ... and the two version items
-constexpr size_t kMinSysEntry = 6;      // name, status, value or line index
-
-// The removal engine overwrites statuses in place with a two-byte item.
-constexpr int64_t kStatusItemSize = 2;
 
 // The path of the shared-DLL counters below the registry result's top node.
 const char* const kSharedDllsPath[] = {"HKEY_LOCAL_MACHINE", "SOFTWARE", "Microsoft", "Windows",
@@ -69,109 +56,20 @@ class BlockStream : public platform::Stream {
   int64_t end_;
 };
 
-// A small reader on one section's value block of the current result file, opened for
-// one request and closed with it, so the file stays free for the in-place updates.
-class BlockReader {
- public:
-  BlockReader(const ResultFileInfo& info, ResultSection section)
-      : file_(info.FileName, platform::FileStream::Mode::Read),
-        start_(info.BlockStart(section)),
-        block_(file_, BlockEnd(info, section, file_.Size())),
-        reader_(block_, kSmallReaderBufferSize) {}
-
-  DataReader& Reader() { return reader_; }
-  int64_t Start() const { return start_; }
-
-  // Moves to the group at offset data from the block's first byte.
-  void MoveTo(int32_t data) {
-    if (data <= 0 || data >= block_.Size() - start_) {
-      reader_.SetPosition(start_);
-      reader_.Fail(FormatMsg(tr("Der Verweis %d zeigt nicht in den Datenblock"), {std::to_string(data)}));
-    }
-    reader_.SetPosition(start_ + data);
-  }
-
-  // The current position as an offset from the block's first byte.
-  int32_t Offset() {
-    reader_.Flush();
-    return static_cast<int32_t>(reader_.Position() - start_);  // the block is below 2 GiB
-  }
-
- private:
-  // Each value block ends where the next result tree begins; the last one at the end
-  // of the file.
-  static int64_t BlockEnd(const ResultFileInfo& info, ResultSection section, int64_t fileSize) {
-    int64_t next = 0;
-    if (section == ResultSection::Registry) next = info.DriveTreePos;
-    if (section == ResultSection::Drives) next = info.SystemTreePos;
-    const int64_t start = info.BlockStart(section);
-    const int64_t end = next > start ? std::min(next, fileSize) : fileSize;
-    // A block is addressed with 32-bit offsets.
-    return std::min<int64_t>(end, start + INT32_MAX);
-  }
-
-  platform::FileStream file_;
-  int64_t start_;
-  BlockStream block_;
-  DataReader reader_;
-};
-
 // A result is loaded and this section has a value block.
 bool HasBlock(const ResultFileInfo& info, ResultSection section) {
   return !info.FileName.empty() && info.BlockStart(section) > 0;
 }
 
-int32_t ReadStatus(DataReader& r, NodeRecord& rec) {
-  rec.StatusPos = r.Position();
-  rec.Status = r.ReadInteger();
-  if (r.Position() - rec.StatusPos != kStatusItemSize) {
-    r.SetPosition(rec.StatusPos);
-    r.Fail(FormatMsg(tr("Ungültiger Status %d"), {std::to_string(rec.Status)}));
-  }
-  return rec.Status;
-}
-
-void ReadValueRecord(DataReader& r, NodeRecord& rec) {
-  ReadStatus(r, rec);
-  rec.TypeCode = r.ReadInteger();
-  if (rec.TypeCode == 1 || rec.TypeCode == 2) {
-    rec.Text = r.ReadString();
-  } else if (rec.TypeCode == 3) {
-    rec.Number = r.ReadInteger();
-  } else {
-    rec.Bytes = r.ReadRawBytes(r.ReadInteger());
-  }
-}
-
-void ReadFileRecord(DataReader& r, NodeRecord& rec, bool withVersion) {
-  ReadStatus(r, rec);
-  rec.Time = r.ReadInteger();
-  rec.Size = r.ReadInteger();
-  rec.Attributes = r.ReadInteger();
-  rec.HasVersion = withVersion;
-  if (withVersion) {
-    rec.VersionHigh = r.ReadInteger();
-    rec.VersionLow = r.ReadInteger();
-  }
-}
-
-void ReadSysEntryTail(DataReader& r, NodeRecord& rec, int kind) {
-  ReadStatus(r, rec);
-  if (IsIniKind(kind)) rec.Value = r.ReadString();
-  else rec.LineIndex = r.ReadInteger();
-}
-
-// n times a name and a record.
-template <typename ReadRecord>
-void ReadMembers(DataReader& r, size_t minRecord, std::vector<NodeRecord>& out, ReadRecord read) {
-  const int32_t n = r.ReadCount(minRecord);
-  out.reserve(out.size() + static_cast<size_t>(n));
-  for (int32_t i = 0; i < n; ++i) {
-    NodeRecord rec;
-    rec.Name = r.ReadString();
-    read(rec);
-    out.push_back(std::move(rec));
-  }
+// Each value block ends where the next result tree begins; the last one at the end of
+// the file. A block is addressed with 32-bit offsets.
+int64_t BlockEnd(const ResultFileInfo& info, ResultSection section, int64_t fileSize) {
+  int64_t next = 0;
+  if (section == ResultSection::Registry) next = info.DriveTreePos;
+  if (section == ResultSection::Drives) next = info.SystemTreePos;
+  const int64_t start = info.BlockStart(section);
+  const int64_t end = next > start ? std::min(next, fileSize) : fileSize;
+  return std::min<int64_t>(end, start + INT32_MAX);
 }
 
 // The node of the system-file tree's first level a node belongs to, or nullptr for
@@ -188,10 +86,9 @@ void SetKindImages(Tree& systemResult, const KindImages& images) {
   if (top == nullptr) return;
   for (size_t i = 0; i < top->Count(); ++i) {
     TreeNode* file = top->Child(i);
-    std::string path;
     int kind;
     try {
-      kind = FileKindOf(file->Text(), path, std::string());
+      kind = KindOfEntry(file->Text());
     } catch (const EQuitawayError&) {
       continue;  // unknown kind: keeps what it has
     }
@@ -213,38 +110,6 @@ int64_t SkipBlock(DataReader& r) {
   }
   r.SetPosition(start + length);
   return start;
-}
-
-void SkipResultTree(DataReader& r) {
-  r.Flush();
-  const int64_t at = r.Position();
-  try {
-    SkipTree(r);
-  } catch (const EDataFileError&) {
-    r.SetPosition(at);
-    r.Fail(tr("Hier fehlt ein Baum der Ergebnisdatei"));
-  }
-}
-
-// Walks the whole layout without changing anything, so that a damaged file is
-// refused before the trees are replaced. The no-check list and the system block are
-// optional, as when loading.
-void CheckLayout(DataReader& r) {
-  for (int i = 0; i < 3; ++i) SkipResultTree(r);
-  r.Flush();
-  const int64_t listStart = r.Position();
-  try {
-    if (r.ReadString() != kNoCheckMarker) throw EDataFileError("no list");
-    const int32_t n = r.ReadCount(kMinStringSize);
-    for (int32_t i = 0; i < n; ++i) r.ReadString();
-  } catch (const std::exception&) {
-    r.SetPosition(listStart);
-  }
-  SkipResultTree(r);
-  SkipBlock(r);
-  SkipResultTree(r);
-  SkipBlock(r);
-  SkipResultTree(r);
 }
 
 }  // namespace
@@ -279,40 +144,24 @@ void LoadResultFile(const std::string& fileName, Tree& registrySelection, Tree& 
   const std::string header = r.ReadString();
   if (header != kResultHeader2 && header != kResultHeader)
     throw EDataFileError(FormatMsg(tr("Error: %s\rDas ist keine Protokolldatei"), {fileName}));
-  r.Flush();
-  const int64_t afterHeader = r.Position();
-  CheckLayout(r);
-  r.SetPosition(afterHeader);
 
+  // Everything is read aside first: a file that cannot be read to its end changes
+  // neither the trees nor the current result.
   ResultFileInfo result;
   result.FileName = fileName;
   result.Versions = header != kResultHeader;
-  try {
-    LoadSelectionFile(std::string(), &r, registrySelection, driveSelection, systemSelection, noCheck);
+  Tree selection[3], results[3];
+  std::vector<std::string> list = noCheck;
+  LoadSelectionFile(std::string(), &r, selection[0], selection[1], selection[2], list);
 
+  int64_t* treePos[3] = {&result.RegistryTreePos, &result.DriveTreePos, &result.SystemTreePos};
+  int64_t* blockStart[3] = {&result.RegistryBlockStart, &result.DriveBlockStart, &result.SystemBlockStart};
+  for (int i = 0; i < 3; ++i) {
     r.Flush();
-    result.RegistryTreePos = r.Position();
-    LoadTree(std::string(), &r, registryResult, true);
-    result.RegistryBlockStart = SkipBlock(r);
-
-    r.Flush();
-    result.DriveTreePos = r.Position();
-    LoadTree(std::string(), &r, driveResult, true);
-    result.DriveBlockStart = SkipBlock(r);
-
-    r.Flush();
-    result.SystemTreePos = r.Position();
-    LoadTree(std::string(), &r, systemResult, true);
-    SetKindImages(systemResult, images);
-  } catch (...) {
-    // Only when the file changed after the check or could not be read again. No node
-    // may point into a file other than the one info names: the results go, and no
-    // result is loaded.
-    registryResult.Clear();
-    driveResult.Clear();
-    systemResult.Clear();
-    info = ResultFileInfo{};
-    throw;
+    *treePos[i] = r.Position();
+    LoadTree(std::string(), &r, results[i], true);
+    if (i == 2) break;
+    *blockStart[i] = SkipBlock(r);
   }
   // Older files may end without the system-file block; they still count as loaded
   // (the system-file nodes then have no records to show).
@@ -321,6 +170,16 @@ void LoadResultFile(const std::string& fileName, Tree& registrySelection, Tree& 
   } catch (const platform::EStreamError&) {
     result.SystemBlockStart = 0;
   }
+  SetKindImages(results[2], images);
+
+  Tree* selectionTargets[3] = {&registrySelection, &driveSelection, &systemSelection};
+  Tree* resultTargets[3] = {&registryResult, &driveResult, &systemResult};
+  for (int i = 0; i < 3; ++i) {
+    selectionTargets[i]->Adopt(selection[i]);
+    selectionTargets[i]->SetModified(false);
+    resultTargets[i]->Adopt(results[i]);
+  }
+  noCheck = std::move(list);
   info = std::move(result);
 }
 
@@ -329,55 +188,147 @@ void LoadResultFile(const std::string& fileName, Tree& registrySelection, Tree& 
 int SystemKindOfNode(const TreeNode& node) {
   const TreeNode* file = SystemFileNode(node);
   if (file == nullptr) return -1;
-  std::string path;
-  return FileKindOf(file->Text(), path, std::string());
+  return KindOfEntry(file->Text());
 }
 
-std::vector<NodeRecord> ReadNodeRecords(const ResultFileInfo& info, ResultSection section,
-                                        const TreeNode& node, int systemKind) {
+// One section's value block, read through a small reader that ends with the block.
+class ResultReader::Block {
+ public:
+  Block(platform::FileStream& file, const ResultFileInfo& info, ResultSection section)
+      : start_(info.BlockStart(section)),
+        stream_(file, BlockEnd(info, section, file.Size())),
+        reader_(stream_, kSmallReaderBufferSize) {}
+
+  DataReader& Reader() { return reader_; }
+
+  // Moves to the group at offset data from the block's first byte.
+  void MoveTo(int32_t data) {
+    if (data <= 0 || data >= stream_.Size() - start_) {
+      reader_.SetPosition(start_);
+      reader_.Fail(FormatMsg(tr("Der Verweis %d zeigt nicht in den Datenblock"), {std::to_string(data)}));
+    }
+    reader_.SetPosition(start_ + data);
+  }
+
+  // The current position as an offset from the block's first byte.
+  int32_t Offset() {
+    reader_.Flush();
+    return static_cast<int32_t>(reader_.Position() - start_);  // the block is below 2 GiB
+  }
+
+ private:
+  int64_t start_;
+  BlockStream stream_;
+  DataReader reader_;
+};
+
+ResultReader::ResultReader(const ResultFileInfo& info) : info_(info) {}
+
+ResultReader::~ResultReader() = default;
+
+ResultReader::Block& ResultReader::BlockOf(ResultSection section) {
+  auto& block = blocks_[static_cast<int>(section)];
+  if (!file_) file_ = std::make_unique<platform::FileStream>(info_.FileName, platform::FileStream::Mode::Read);
+  if (!block) block = std::make_unique<Block>(*file_, info_, section);
+  return *block;
+}
+
+// n times a name and a record of the section's kind.
+void ResultReader::ReadMembers(Block& block, ResultSection section, int systemKind, std::vector<NodeRecord>& out) {
+  DataReader& r = block.Reader();
+  const bool versions = info_.Versions;
+  size_t minRecord = kMinEntryRecord;
+  if (section == ResultSection::Registry) minRecord = kMinValueRecord;
+  if (section == ResultSection::Drives) minRecord = MinFileRecord(versions);
+  // No reserve from the count: memory grows only with records really read.
+  const int32_t n = r.ReadCount(kMinItemSize + minRecord);
+  for (int32_t i = 0; i < n; ++i) {
+    NodeRecord& rec = out.emplace_back();
+    rec.Name = r.ReadString();
+    switch (section) {
+      case ResultSection::Registry: rec.Status = ReadValueRecord(r, rec.Value, &rec.StatusPos); break;
+      case ResultSection::Drives:
+        rec.Status = ReadFileRecord(r, versions, rec.File, &rec.StatusPos);
+        rec.HasVersion = versions;
+        break;
+      case ResultSection::SystemFiles: rec.Status = ReadEntryRecord(r, systemKind, rec.Entry, &rec.StatusPos); break;
+    }
+  }
+}
+
+std::vector<NodeRecord> ResultReader::Records(ResultSection section, const TreeNode& node, int systemKind) {
   std::vector<NodeRecord> records;
-  if (node.Data() == 0 || !HasGroup(node.StateIndex()) || !HasBlock(info, section)) return records;
-  if (section == ResultSection::SystemFiles && (systemKind < sfWindowsIni || systemKind > sfUserText)) {
+  if (node.Data() == 0 || !HasGroup(node.StateIndex()) || !HasBlock(info_, section)) return records;
+  if (section == ResultSection::SystemFiles && !IsKnownKind(systemKind)) {
     const TreeNode* file = SystemFileNode(node);
     throw EQuitawayError(
         FormatMsg(tr("Konnte den Dateityp für %s nicht feststellen"), {file ? file->Text() : node.Text()}));
   }
+  Block& block = BlockOf(section);
+  block.MoveTo(node.Data());
+  // A new or deleted section holds its entry list; a changed one n entries: the same
+  // shape. New and deleted keys and folders hold their nested ones first.
+  if (section != ResultSection::SystemFiles && IsAddedOrRemoved(node.StateIndex())) {
+    DataReader& r = block.Reader();
+    const int32_t nested = r.ReadCount(kMinNamedNested);
+    for (int32_t i = 0; i < nested; ++i) {
+      r.ReadString();
+      if (section == ResultSection::Registry) CopyKey(r, nullptr, 0);
+      else CopyDirTree(r, nullptr, 0, info_.Versions);
+    }
+  }
+  ReadMembers(block, section, systemKind, records);
+  return records;
+}
 
-  BlockReader block(info, section);
+std::vector<ResultReader::StoredChild> ResultReader::StoredChildren(ResultSection section, const TreeNode& node) {
+  std::vector<StoredChild> children;
+  if (section == ResultSection::SystemFiles || node.Data() == 0 || !IsAddedOrRemoved(node.StateIndex()) ||
+      !HasBlock(info_, section))
+    return children;
+  Block& block = BlockOf(section);
   DataReader& r = block.Reader();
   block.MoveTo(node.Data());
-  const bool stored = IsAddedOrRemoved(node.StateIndex());
-  switch (section) {
-    case ResultSection::Registry:
-      if (stored) {
-        const int32_t subkeys = r.ReadCount(kMinSubRecord);
-        for (int32_t i = 0; i < subkeys; ++i) {
-          r.ReadString();
-          CopyKey(r, nullptr, 0);
-        }
-      }
-      ReadMembers(r, kMinValueRecord, records, [&](NodeRecord& rec) { ReadValueRecord(r, rec); });
-      break;
-    case ResultSection::Drives: {
-      const bool v = info.Versions;
-      if (stored) {
-        const int32_t folders = r.ReadCount(kMinSubRecord);
-        for (int32_t i = 0; i < folders; ++i) {
-          r.ReadString();
-          CopyDirTree(r, nullptr, 0, v);
-        }
-      }
-      ReadMembers(r, v ? kMinFileRecordV : kMinFileRecord, records,
-                  [&](NodeRecord& rec) { ReadFileRecord(r, rec, v); });
-      break;
-    }
-    case ResultSection::SystemFiles:
-      // A new or deleted section holds its entry list; a changed one n entries: the
-      // same shape.
-      ReadMembers(r, kMinSysEntry, records, [&](NodeRecord& rec) { ReadSysEntryTail(r, rec, systemKind); });
-      break;
+  const int32_t n = r.ReadCount(kMinNamedNested);
+  for (int32_t i = 0; i < n; ++i) {
+    StoredChild& c = children.emplace_back();
+    c.Name = r.ReadString();
+    c.Data = block.Offset();
+    c.HasChildren = section == ResultSection::Registry ? CopyKey(r, nullptr, 0) : CopyDirTree(r, nullptr, 0, info_.Versions);
   }
-  return records;
+  return children;
+}
+
+void ResultReader::WalkStoredCopy(ResultSection section, const TreeNode& node,
+                                  const std::function<void(const std::string&)>& onEnter,
+                                  const std::function<void(std::vector<NodeRecord>&)>& onLeave) {
+  if (section == ResultSection::SystemFiles || node.Data() == 0 || !IsAddedOrRemoved(node.StateIndex()) ||
+      !HasBlock(info_, section))
+    return;
+  Block& block = BlockOf(section);
+  DataReader& r = block.Reader();
+  block.MoveTo(node.Data());
+  // Nested keys or folders still to read, per level; iterative, as deep as the copy is.
+  std::vector<int32_t> left{r.ReadCount(kMinNamedNested)};
+  while (!left.empty()) {
+    if (left.back() > 0) {
+      --left.back();
+      onEnter(r.ReadString());
+      left.push_back(r.ReadCount(kMinNamedNested));
+      continue;
+    }
+    std::vector<NodeRecord> records;
+    ReadMembers(block, section, 0, records);
+    left.pop_back();
+    onLeave(records);
+  }
+}
+
+std::vector<NodeRecord> ReadNodeRecords(const ResultFileInfo& info, ResultSection section,
+                                        const TreeNode& node, int systemKind) {
+  if (node.Data() == 0 || !HasGroup(node.StateIndex()) || !HasBlock(info, section)) return {};
+  ResultReader reader(info);
+  return reader.Records(section, node, systemKind);
 }
 
 void ExpandStoredNode(const ResultFileInfo& info, ResultSection section, TreeNode& node) {
@@ -386,34 +337,17 @@ void ExpandStoredNode(const ResultFileInfo& info, ResultSection section, TreeNod
   if (section == ResultSection::SystemFiles || node.Count() > 0 || node.Data() == 0 ||
       !IsAddedOrRemoved(node.StateIndex()) || !HasBlock(info, section))
     return;
-
-  struct Child {
-    std::string name;
-    int32_t data;
-    bool hasChildren;
-  };
-  std::vector<Child> children;
+  std::vector<ResultReader::StoredChild> children;
   {
-    BlockReader block(info, section);
-    DataReader& r = block.Reader();
-    block.MoveTo(node.Data());
-    const int32_t n = r.ReadCount(kMinSubRecord);
-    children.reserve(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i) {
-      Child c;
-      c.name = r.ReadString();
-      c.data = block.Offset();
-      c.hasChildren = section == ResultSection::Registry ? CopyKey(r, nullptr, 0)
-                                                         : CopyDirTree(r, nullptr, 0, info.Versions);
-      children.push_back(std::move(c));
-    }
+    ResultReader reader(info);
+    children = reader.StoredChildren(section, node);
   }
   // Added only once all were read, so a damaged record leaves the node as it was.
   TreeUpdateScope suspended(node.Owner());
-  for (Child& c : children) {
-    TreeNode* child = node.AddChild(std::move(c.name));
-    child->SetData(c.data);
-    child->SetHasChildren(c.hasChildren);
+  for (ResultReader::StoredChild& c : children) {
+    TreeNode* child = node.AddChild(std::move(c.Name));
+    child->SetData(c.Data);
+    child->SetHasChildren(c.HasChildren);
     child->SetSelectedIndex(node.SelectedIndex());
     child->SetStateIndex(node.StateIndex());
     if (IsDone(node.StateIndex())) child->SetCut(true);
@@ -439,7 +373,7 @@ std::vector<SharedDllEntry> CollectSharedDlls(const ResultFileInfo& info, Tree& 
 
   std::vector<std::string> seen;
   for (const NodeRecord& rec : ReadNodeRecords(info, ResultSection::Registry, *node)) {
-    if (rec.TypeCode != 3) continue;
+    if (rec.Value.TypeCode != kCodeNumber) continue;
     std::string upper = platform::UpperCase(rec.Name);
     if (std::find(seen.begin(), seen.end(), upper) != seen.end()) continue;
     seen.push_back(std::move(upper));

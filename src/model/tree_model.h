@@ -110,6 +110,10 @@ class Tree {
   TreeNode* First() const { return top_.empty() ? nullptr : top_.front().get(); }
   TreeNode* AddTop(std::string text);
   void Clear();
+  // Replaces the content with source's nodes, leaving source empty: a tree is built
+  // aside and takes the place of the shown one only when complete. Observers hear of
+  // it as of a cleared tree and an ended update.
+  void Adopt(Tree& source);
 
   void SetLoader(Loader loader) { loader_ = std::move(loader); }
 

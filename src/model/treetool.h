@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "snapshot/data_codes.h"
-#include "snapshot/data_stream.h"
-#include "snapshot/list_model.h"
-#include "snapshot/tree_model.h"
+#include "model/data_codes.h"
+#include "model/data_stream.h"
+#include "model/list_model.h"
+#include "model/tree_model.h"
 
 // Level of the root-key (drive, system-file) nodes below the top node.
 extern int RootKeyLevel;

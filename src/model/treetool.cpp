@@ -1,4 +1,4 @@
-#include "snapshot/treetool.h"
+#include "model/treetool.h"
 
 #include <memory>
 #include <optional>
@@ -10,16 +10,15 @@
 #include "core/translate.h"
 #include "platform/file_stream.h"
 #include "platform/names.h"
+#include "platform/text.h"
 
 int RootKeyLevel = 1;
 
 namespace {
 
-// Smallest node record: empty text (2), four short integers (8), a boolean (1) and
-// a short child count (2). Counts read from a file are checked against it.
-constexpr size_t kMinNodeRecordSize = 13;
-// Smallest string item: a tag and a length byte.
-constexpr size_t kMinStringSize = 2;
+// Smallest node record: the text, four integers, the child count and a boolean (one
+// byte). Counts read from a file are checked against it.
+constexpr size_t kMinNodeRecordSize = 6 * kMinItemSize + 1;
 
 void RequireOneOf(const std::string& fileName, const void* stream, const char* message) {
   if (fileName.empty() == (stream == nullptr)) throw EUsageError(message);
@@ -174,11 +173,6 @@ std::vector<std::string> SplitPath(const std::string& path) {
   return parts;
 }
 
-std::string Trim(const std::string& text) {
-  const size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 }  // namespace
 
@@ -198,10 +192,11 @@ void SaveTree(const std::string& fileName, DataWriter* writer, Tree& tree, bool 
 
 void LoadTree(const std::string& fileName, DataReader* reader, Tree& tree, bool applyDoneLook) {
   ReaderSource source(fileName, reader);
-  TreeUpdateScope suspended(tree);
   ReadTreeHeader(*source, fileName);
-  tree.Clear();
-  ReadNodes(*source, &tree, applyDoneLook);
+  // Built aside: a block that cannot be read to its end leaves the tree as it was.
+  Tree loaded;
+  ReadNodes(*source, &loaded, applyDoneLook);
+  tree.Adopt(loaded);
 }
 
 void SkipTree(DataReader& reader) {
@@ -227,18 +222,19 @@ void LoadSelectionFile(const std::string& fileName, DataReader* reader, Tree& re
                        Tree& driveTree, Tree& systemTree, std::vector<std::string>& noCheck) {
   ReaderSource source(fileName, reader);
   DataReader& r = *source;
-  for (Tree* tree : {&registryTree, &driveTree, &systemTree})
-    LoadTree(std::string(), &r, *tree, false);
+  // All three trees are read before any of them changes.
+  Tree loaded[3];
+  for (Tree& tree : loaded) LoadTree(std::string(), &r, tree, false);
 
   r.Flush();
   const int64_t listStart = r.Position();
+  std::vector<std::string> list;
+  bool listRead = false;
   try {
     if (r.ReadString() != kNoCheckMarker) throw EDataFileError("File not compatible");
-    const int32_t n = r.ReadCount(kMinStringSize);
-    std::vector<std::string> list;
-    list.reserve(static_cast<size_t>(n));
+    const int32_t n = r.ReadCount(kMinItemSize);
     for (int32_t i = 0; i < n; ++i) list.push_back(r.ReadString());
-    noCheck = std::move(list);  // only a list read in full replaces the old one
+    listRead = true;
   } catch (const std::exception&) {
     r.SetPosition(listStart);
     MessageDlg(tr("Die geöffnete Datei ist nicht 100% kompatibel mit dieser Version des "
@@ -246,7 +242,12 @@ void LoadSelectionFile(const std::string& fileName, DataReader* reader, Tree& re
                   "werden, Rest ist Ok"),
                mtInformation, mbOK);
   }
-  for (Tree* tree : {&registryTree, &driveTree, &systemTree}) tree->SetModified(false);
+  Tree* targets[3] = {&registryTree, &driveTree, &systemTree};
+  for (int i = 0; i < 3; ++i) {
+    targets[i]->Adopt(loaded[i]);
+    targets[i]->SetModified(false);
+  }
+  if (listRead) noCheck = std::move(list);  // only a list read in full replaces the old one
 }
 
 // ---------------------------------------------------------------- state lookup
@@ -358,7 +359,7 @@ std::string NodePath(const TreeNode& node, bool includeTopLevel, bool driveLette
 
   std::string path;
   if (includeTopLevel) {
-    const std::string root = Trim(rootLevel->Text());
+    const std::string root(platform::TrimBlanks(rootLevel->Text()));
     path = driveLetterOnly ? root.substr(0, 2) : root;
   }
   for (auto it = chain.rbegin(); it != chain.rend(); ++it) {

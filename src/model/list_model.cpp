@@ -1,4 +1,4 @@
-#include "snapshot/list_model.h"
+#include "model/list_model.h"
 
 size_t ListModel::SelectedCount() const {
   size_t n = 0;

@@ -1,4 +1,4 @@
-#include "snapshot/tree_model.h"
+#include "model/tree_model.h"
 
 #include <algorithm>
 
@@ -115,6 +115,23 @@ void Tree::Clear() {
   // Reported even while suspended: a binding must drop its handles before the nodes go.
   for (auto* o : observers_) o->TreeCleared();
   top_.clear();
+}
+
+void Tree::Adopt(Tree& source) {
+  if (&source == this) return;
+  BeginUpdate();
+  Clear();
+  top_ = std::move(source.top_);
+  source.top_.clear();
+  std::vector<TreeNode*> stack;
+  for (auto& n : top_) stack.push_back(n.get());
+  while (!stack.empty()) {
+    TreeNode* n = stack.back();
+    stack.pop_back();
+    n->owner_ = this;
+    for (auto& c : n->children_) stack.push_back(c.get());
+  }
+  EndUpdate();
 }
 
 void Tree::EndUpdate() {

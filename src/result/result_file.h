@@ -5,11 +5,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "snapshot/list_model.h"
-#include "snapshot/tree_model.h"
+#include "model/entry_record.h"
+#include "model/file_record.h"
+#include "model/list_model.h"
+#include "model/tree_model.h"
+#include "model/value_record.h"
+
+namespace platform {
+class FileStream;
+}
 
 // Which result tree and value block a node belongs to.
 enum class ResultSection { Registry, Drives, SystemFiles };
@@ -31,21 +40,15 @@ struct ResultFileInfo {
 };
 
 // One stored record of a node: a registry value, a file, an INI entry or a text line.
+// Only the part of the node's section is filled.
 struct NodeRecord {
-  std::string Name;        // value name, file name, INI key or line text
-  int32_t Status = 0;      // rsNew ... rsNewOfAltered, maybe with flDone
-  int64_t StatusPos = 0;   // absolute position of the status item (for the done mark)
-  // Registry values.
-  int32_t TypeCode = 0;
-  std::string Text;        // codes 1 and 2
-  int32_t Number = 0;      // code 3
-  std::vector<uint8_t> Bytes;  // other codes
-  // Files.
-  int32_t Time = 0, Size = 0, Attributes = 0, VersionHigh = 0, VersionLow = 0;
-  bool HasVersion = false;
-  // System files: the INI value, or the line index of a text line.
-  std::string Value;
-  int32_t LineIndex = 0;
+  std::string Name;       // value name, file name, INI key or line text
+  int32_t Status = 0;     // rsNew ... rsNewOfAltered, maybe with flDone
+  int64_t StatusPos = 0;  // absolute position of the status item (for the done mark)
+  ValueData Value;        // registry
+  FileData File;          // drives
+  bool HasVersion = false;  // the file record carries versions (today's header)
+  EntryData Entry;        // system files
 };
 
 // Kind images of the system-file nodes, given by the main window.
@@ -61,10 +64,49 @@ void LoadResultFile(const std::string& fileName, Tree& registrySelection, Tree& 
                     Tree& registryResult, Tree& driveResult, Tree& systemSelection, Tree& systemResult,
                     std::vector<std::string>& noCheck, const KindImages& images, ResultFileInfo& info);
 
-// The member records of a node (state 6, 7 or 8 with Data not 0; others have none),
-// read from the file with a small reader. For new and deleted keys and folders the
-// nested subkeys or subfolders are passed over. systemKind: the kind of the system
-// file the node belongs to (ignored for the other sections).
+// The result file opened for a series of reads: the views open one per request, so
+// that the file stays free for the in-place updates; the export and the removal
+// engine keep one open for a whole walk. Each section's block is read through a small
+// reader that ends where the block ends.
+class ResultReader {
+ public:
+  explicit ResultReader(const ResultFileInfo& info);
+  ~ResultReader();
+  ResultReader(const ResultReader&) = delete;
+  ResultReader& operator=(const ResultReader&) = delete;
+
+  // The member records of a node (state 6, 7 or 8 with Data not 0; others have none).
+  // For new and deleted keys and folders the nested ones are passed over.
+  // systemKind: the kind of the system file the node belongs to (system files only).
+  std::vector<NodeRecord> Records(ResultSection section, const TreeNode& node, int systemKind = 0);
+
+  // The keys or folders directly inside the stored copy of a new or deleted key or
+  // folder: name, where its own copy stands, whether it has nested ones.
+  struct StoredChild {
+    std::string Name;
+    int32_t Data = 0;
+    bool HasChildren = false;
+  };
+  std::vector<StoredChild> StoredChildren(ResultSection section, const TreeNode& node);
+
+  // Reads the stored copy of a new or deleted key or folder once from its start:
+  // onEnter(name) for each key or folder nested in it before the ones nested in that,
+  // onLeave(records) after them with its own records; the node's own records last.
+  void WalkStoredCopy(ResultSection section, const TreeNode& node,
+                      const std::function<void(const std::string& name)>& onEnter,
+                      const std::function<void(std::vector<NodeRecord>& records)>& onLeave);
+
+ private:
+  class Block;
+  Block& BlockOf(ResultSection section);
+  void ReadMembers(Block& block, ResultSection section, int systemKind, std::vector<NodeRecord>& out);
+
+  const ResultFileInfo& info_;
+  std::unique_ptr<platform::FileStream> file_;  // opened at the first read
+  std::unique_ptr<Block> blocks_[3];
+};
+
+// One request each: a reader is opened and closed around it.
 std::vector<NodeRecord> ReadNodeRecords(const ResultFileInfo& info, ResultSection section,
                                         const TreeNode& node, int systemKind = 0);
 

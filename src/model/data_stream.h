@@ -19,6 +19,10 @@
 inline constexpr size_t kDataBufferSize = 102400;
 inline constexpr size_t kSmallReaderBufferSize = 1024;
 
+// Smallest item that carries a value: a short string (tag and length byte) or a small
+// integer (tag and one byte). Counts read from a file are checked with it.
+inline constexpr size_t kMinItemSize = 2;
+
 enum ItemTag : uint8_t {
   tagListEnd = 0,
   tagListBegin = 1,

@@ -1,4 +1,4 @@
-#include "snapshot/data_stream.h"
+#include "model/data_stream.h"
 
 #include <algorithm>
 #include <cstring>

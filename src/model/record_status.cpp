@@ -1,0 +1,22 @@
+#include "model/record_status.h"
+
+#include <string>
+
+#include "core/format.h"
+#include "core/translate.h"
+
+namespace {
+constexpr int64_t kStatusItemSize = 2;
+}  // namespace
+
+int32_t ReadStatus(DataReader& r, int64_t* position) {
+  const int64_t at = r.Position();
+  const int32_t status = r.ReadInteger();
+  if (position == nullptr) return status;
+  *position = at;
+  if (r.Position() - at != kStatusItemSize) {
+    r.SetPosition(at);
+    r.Fail(FormatMsg(tr("Ungültiger Status %d"), {std::to_string(status)}));
+  }
+  return status;
+}

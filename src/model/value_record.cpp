@@ -1,0 +1,55 @@
+#include "model/value_record.h"
+
+#include "model/record_status.h"
+
+int32_t ReadValueRecord(DataReader& r, ValueData& value, int64_t* statusPos) {
+  const int32_t status = ReadStatus(r, statusPos);
+  value.TypeCode = r.ReadInteger();
+  if (IsTextCode(value.TypeCode)) {
+    value.Text = r.ReadString();
+  } else if (value.TypeCode == kCodeNumber) {
+    value.Number = r.ReadInteger();
+  } else {
+    value.Bytes.clear();  // so that the buffer ends up exactly as long as the data
+    r.ReadRawInto(value.Bytes, r.ReadInteger());
+  }
+  return status;
+}
+
+void WriteTextValue(DataWriter& w, int32_t status, int32_t code, std::string_view text) {
+  w.WriteInteger(status);
+  w.WriteInteger(code);
+  w.WriteString(text);
+}
+
+void WriteNumberValue(DataWriter& w, int32_t status, int32_t number) {
+  w.WriteInteger(status);
+  w.WriteInteger(kCodeNumber);
+  w.WriteInteger(number);
+}
+
+void WriteBytesValue(DataWriter& w, int32_t status, int32_t code, const uint8_t* bytes, size_t count) {
+  w.WriteInteger(status);
+  w.WriteInteger(code);
+  w.WriteInteger(static_cast<int32_t>(count));
+  w.WriteRaw(bytes, count);
+}
+
+void WriteValueRecord(DataWriter& w, int32_t status, const ValueData& v) {
+  if (IsTextCode(v.TypeCode)) WriteTextValue(w, status, v.TypeCode, v.Text);
+  else if (v.TypeCode == kCodeNumber) WriteNumberValue(w, status, v.Number);
+  else WriteBytesValue(w, status, v.TypeCode, v.Bytes.data(), v.Bytes.size());
+}
+
+void CopyValue(DataReader& r, DataWriter* w, int32_t status) {
+  thread_local ValueData value;  // one growing byte buffer per thread
+  ReadValueRecord(r, value);
+  if (w != nullptr) WriteValueRecord(*w, status, value);
+}
+
+bool SameValue(const ValueData& a, const ValueData& b) {
+  if (a.TypeCode == kCodeNumber && b.TypeCode == kCodeNumber) return a.Number == b.Number;
+  const bool aText = IsTextCode(a.TypeCode), bText = IsTextCode(b.TypeCode);
+  if (aText && bText) return a.Text == b.Text;
+  return a.TypeCode == b.TypeCode && !aText && a.TypeCode != kCodeNumber && a.Bytes == b.Bytes;
+}
