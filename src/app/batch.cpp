@@ -39,8 +39,9 @@ class BatchInteraction : public Interaction {
  public:
   explicit BatchInteraction(SplashScreen* splash) : splash_(splash) {}
 
-  int MessageDlg(const std::string& text, MsgDlgType, TMsgDlgButtons buttons, int) override {
+  int MessageDlg(const std::string& text, MsgDlgType type, TMsgDlgButtons buttons, int) override {
     PrintError(text);
+    if (type == mtError) error_shown_ = true;
     if ((buttons & ~(mbOK | mbHelp)) == 0) return mrOk;
     throw EQuitawayError(FormatMsg(tr("Unerwartete Frage im Stapelbetrieb: %s"), {OneLine(text)}));
   }
@@ -62,7 +63,12 @@ class BatchInteraction : public Interaction {
   void EndBusy() override { if (busy_ > 0) --busy_; }
   bool IsBusy() const override { return busy_ > 0; }
 
+  // An error box was shown: the command did not do all it should (a snapshot worker
+  // that stopped, a damaged name in a merge), even when it ran to its end.
+  bool ErrorShown() const { return error_shown_; }
+
  private:
+  bool error_shown_ = false;
   SplashScreen* splash_;
   bool visible_[5] = {};
   int busy_ = 0;
@@ -203,6 +209,7 @@ int RunBatchCommand(Workspace& ws, const std::vector<std::string>& args, SplashS
     PrintError(e.what());
     code = 1;
   }
+  if (batch.ErrorShown()) code = 1;
   InstallInteraction(previous);
   return code;
 }

@@ -12,7 +12,6 @@
 #include "platform/files.h"
 #include "platform/names.h"
 #include "platform/text.h"
-#include "removal/recyc.h"
 #include "compare/compare.h"
 #include "snapshot/configuration.h"
 #include "model/data_codes.h"
@@ -148,8 +147,7 @@ void RestoreSavedConfiguration(Workspace& ws) {
                     "Sicherheitskopie (OLDCFG.BAK) ersetzen ?"),
                  mtConfirmation, mbYesNo) != mrYes)
     return;
-  if (FileExists(stored)) ShellDelete(stored, true, true, false);
-  ShellMove(backup, stored, false, true, false);
+  platform::MoveReplacing(backup, stored);  // raises when it cannot be done; stored stays then
 }
 
 void LoadResult(Workspace& ws, const std::string& fileName) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/files.h"
 #include "platform/names.h"
 #include "platform/text.h"
 #include "model/data_codes.h"
@@ -77,7 +78,8 @@ class FolderWalk {
  private:
   static void List(const std::wstring& path, std::vector<DirEntry>& folders, std::vector<DirEntry>& files) {
     WIN32_FIND_DATAW found;
-    HANDLE h = FindFirst(path + L"*.*", found);
+    // The long form reaches folders beyond MAX_PATH, as deep installations have them.
+    HANDLE h = FindFirst(platform::LongPath(path) + L"*.*", found);
     if (h == INVALID_HANDLE_VALUE) return;  // a folder that cannot be listed holds nothing
     do {
       const wchar_t* n = found.cFileName;
@@ -144,8 +146,9 @@ bool GetFileVersion(const std::string& path, int32_t& high, int32_t& low) {
   try {
     // Only the start of the resource is read: the fixed part stands at its beginning.
     std::vector<uint8_t> buffer(4096);
-    if (!GetFileVersionInfoW(platform::Utf8ToWide(path).c_str(), 0, static_cast<DWORD>(buffer.size()),
-                             buffer.data()))
+    std::wstring wide = platform::Utf8ToWide(path);
+    if (wide.size() >= MAX_PATH) wide = platform::LongPath(wide);
+    if (!GetFileVersionInfoW(wide.c_str(), 0, static_cast<DWORD>(buffer.size()), buffer.data()))
       return false;
     VS_FIXEDFILEINFO* info = nullptr;
     UINT len = 0;

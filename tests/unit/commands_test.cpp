@@ -10,6 +10,7 @@
 #include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/settings.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "model/data_codes.h"
 #include "model/treetool.h"
@@ -229,4 +230,39 @@ TEST(Batch, CommandLinesAndResultNames) {
   EXPECT_EQ(BatchResultName("C:\\x\\Install.tsl"), "C:\\x\\Install.tsl");
   EXPECT_EQ(BatchResultName("C:\\x\\a.b"), "C:\\x\\a.b.TSL");
   EXPECT_NE(CommandLineHelpText().find("STORECONFIG [filename]\r"), std::string::npos);
+}
+
+// A file held open by another program (no delete sharing) cannot be moved.
+HANDLE HoldOpen(const std::string& path) {
+  return CreateFileW(platform::Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                     nullptr);
+}
+
+TEST_F(CommandsTest, AConfigurationThatCannotBeMovedCostsNoOtherFile) {
+  ScriptedInteraction ui;
+  const std::string stored = ws_.DataFile(kOldConfigFile), backup = ws_.DataFile(kOldConfigBackup);
+  StoreConfiguration(ws_);
+  WriteFileBytes("V:\\a.txt", "A");
+  StoreConfiguration(ws_);
+  const std::string storedBytes = ReadFileBytes(stored), backupBytes = ReadFileBytes(backup);
+
+  HANDLE held = HoldOpen(stored);  // storing again cannot move it to the backup
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_THROW(StoreConfiguration(ws_), platform::EStreamError);
+  CloseHandle(held);
+  EXPECT_EQ(ReadFileBytes(backup), backupBytes);
+
+  held = HoldOpen(backup);  // restoring cannot move the backup: reported, nothing lost
+  ui.Answer(mrYes);
+  EXPECT_THROW(RestoreSavedConfiguration(ws_), platform::EStreamError);
+  CloseHandle(held);
+  EXPECT_EQ(ReadFileBytes(stored), storedBytes);
+  EXPECT_EQ(ReadFileBytes(backup), backupBytes);
+}
+
+TEST_F(CommandsTest, BatchModeFailsWhenAWorkerStoppedWithAnError) {
+  ws_.SystemSelect.First()->AddChild("ohne Art")->SetStateIndex(stChecked);
+  const std::string target = folder_.File("x.TSD");
+  EXPECT_EQ(RunBatchCommand(ws_, {"STORECONFIG", target}, nullptr), 1);
+  EXPECT_TRUE(Exists(target));  // written all the same, with what the workers produced
 }

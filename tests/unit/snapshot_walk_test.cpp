@@ -15,6 +15,7 @@
 #include "core/registry.h"
 #include "core/settings.h"
 #include "platform/file_stream.h"
+#include "platform/files.h"
 #include "platform/text.h"
 #include "snapshot/configuration.h"
 #include "model/copy_records.h"
@@ -552,6 +553,40 @@ TEST(DriveWalk, LinksAreRecordedButNeverEntered) {
     w.WriteInteger(0);
   });
   EXPECT_EQ(got, expected);
+}
+
+// Folders beyond MAX_PATH, and names the usual path resolution would change (a
+// trailing dot or blank), are reached in the long path form.
+TEST(DriveWalk, DeepFoldersAndOddNamesAreRecordedWhole) {
+  TempFolder dir;
+  std::vector<std::string> parts(6, std::string(60, 'x'));
+  parts[2] = "Punkt.";
+  parts[4] = "Blank ";
+  std::string folder = dir.Path();
+  for (const std::string& part : parts) {  // about 330 characters deep
+    folder += part + "\\";
+    ASSERT_TRUE(CreateDirectoryW(platform::LongPath(Utf8ToWide(folder)).c_str(), nullptr)) << folder;
+  }
+  const std::wstring file = platform::LongPath(Utf8ToWide(folder + "tief.txt"));
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  CloseHandle(h);
+
+  RecordingReport report;
+  platform::MemoryStream m(Written([&](DataWriter& w) { WriteFolderRecord(w, dir.Path(), VersionOptions{}, report); }));
+  DataReader r(m);
+  for (const std::string& part : parts) {
+    ASSERT_EQ(r.ReadInteger(), 1) << part;
+    EXPECT_EQ(r.ReadString(), part);
+  }
+  EXPECT_EQ(r.ReadInteger(), 0);  // no folders below the last one
+  EXPECT_EQ(r.ReadInteger(), 1);  // and its one file
+  EXPECT_EQ(r.ReadString(), "tief.txt");
+  DeleteFileW(file.c_str());
+  for (size_t i = parts.size(); i > 0; --i) {
+    RemoveDirectoryW(platform::LongPath(Utf8ToWide(folder)).c_str());
+    folder.resize(folder.size() - parts[i - 1].size() - 1);
+  }
 }
 
 TEST_F(RegistryWalkTest, AValueRewrittenDuringTheWalkIsReadWhole) {
