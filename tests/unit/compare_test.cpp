@@ -19,6 +19,8 @@
 #include "result/result_file.h"
 #include "snapshot/system_files.h"
 #include "model/treetool.h"
+#include "model/value_record.h"
+#include "support/data_files.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 
@@ -455,4 +457,75 @@ TEST_F(CompareTest, RefusedAndDamagedFilesEndWithMessagesAndRestoreTheNoCheckLis
   EXPECT_EQ(ws.info.DriveBlockStart, 0);
   EXPECT_EQ(ReadFileBytes(dir.File("r.TSL")), "alt");
   EXPECT_FALSE(platform::FileExists(dir.File("r.TSL.tmp")));
+}
+
+// A crafted file may nest keys far deeper than any call stack could follow.
+TEST(CompareDamaged, DeepNestingIsComparedWithoutRecursion) {
+  constexpr int kDepth = 50000;
+  auto chain = [](bool withValue) {
+    return [withValue](DataWriter& w) {
+      w.WriteString("HKEY_CURRENT_USER");
+      for (int i = 0; i < kDepth; ++i) {
+        w.WriteInteger(1);
+        w.WriteString("k");
+      }
+      w.WriteInteger(0);
+      w.WriteInteger(withValue ? 1 : 0);
+      if (withValue) {
+        w.WriteString("unten");
+        WriteNumberValue(w, rsSnapshot, 7);
+      }
+      for (int i = 0; i < kDepth; ++i) w.WriteInteger(0);  // the values of every level above
+    };
+  };
+  TempFolder dir;
+  WriteConfigurationFile(dir.File("alt.TSD"), chain(false), nullptr, nullptr);
+  WriteConfigurationFile(dir.File("neu.TSD"), chain(true), nullptr, nullptr);
+  ScriptedInteraction ui;
+  Workspace ws;
+  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"), ws.Trees(), ws.noCheck,
+                        ws.images, ws.info);
+  const TreeNode* node = ws.regResult.First()->Child(0);
+  int depth = 0;
+  while (node->Count() == 1) node = node->Child(0), ++depth;
+  EXPECT_EQ(depth, kDepth);
+  EXPECT_EQ(node->StateIndex(), stMembersChanged);
+  EXPECT_EQ(Records(ws.info, ResultSection::Registry, node), (std::vector<std::string>{"unten 9 t3 7"}));
+}
+
+// The list of watched files follows the selection tree, and a file added to it or
+// taken from it moves the others; INI entries stay in file order. Both are matched by
+// name, so only real changes are reported, and a changed value once, as altered.
+TEST(CompareSystemFiles, FilesAndEntriesAreMatchedByNameWhateverTheirOrder) {
+  const std::string a = "U:\\A.INI(INI)", b = "U:\\B.INI(INI)", c = "U:\\C.INI(INI)";
+  const IniSection same{"[S]", {{"x", "1"}}};
+  TempFolder dir;
+  WriteConfigurationFile(dir.File("alt.TSD"), nullptr, nullptr, [&](DataWriter& w) {
+    WriteIniFile(w, b, {same});
+    WriteIniFile(w, a, {{"[D]", {{"k", "1"}, {"k", "2"}}}, {"[S]", {{"z", "1"}, {"b", "2"}}}});
+  });
+  WriteConfigurationFile(dir.File("neu.TSD"), nullptr, nullptr, [&](DataWriter& w) {
+    WriteIniFile(w, c, {same});
+    WriteIniFile(w, a, {{"[D]", {{"k", "1"}, {"k", "3"}}}, {"[S]", {{"z", "1"}, {"c", "3"}, {"b", "5"}}}});
+    WriteIniFile(w, b, {same});
+  });
+  ScriptedInteraction ui;
+  Workspace ws;
+  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"), ws.Trees(), ws.noCheck,
+                        ws.images, ws.info);
+  const TreeNode* top = ws.sysResult.First();
+  ASSERT_EQ(ChildTexts(top), (std::vector<std::string>{c, a, b}));
+  EXPECT_EQ(top->Child(0)->StateIndex(), stAdded);
+  const TreeNode* fileA = top->Child(1);
+  EXPECT_EQ(ChildTexts(fileA), (std::vector<std::string>{"[D]", "[S]"}));
+  EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, fileA->Child(0)),
+            (std::vector<std::string>{"k 11 2", "k 12 3"}));
+  EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, fileA->Child(1)),
+            (std::vector<std::string>{"c 9 3", "b 11 2", "b 12 5"}));
+  EXPECT_EQ(top->Child(2)->StateIndex(), stNeutral);
+  EXPECT_EQ(top->Child(2)->Count(), 0u);
+  // The second "k" of [D] is a key found twice: its values cannot be exported.
+  EXPECT_EQ(ui.Texts(), (std::vector<std::string>{"Nicht INI-gerechten Wert gefunden :" + a +
+                                                  "\\[D]\\k\rDiese Werte können nicht in Installdateien exportiert "
+                                                  "werden"}));
 }
