@@ -124,25 +124,20 @@ TreeNode* DriveCompare::ChangedFolderNode() {
 void DriveCompare::LevelFinished() {
   records_ = 0;
   FileData oldFile, newFile;
-  for (NameMerge merge = OpenMerge(); merge.Current() != NameMerge::kDone; merge.Advance()) {
-    const std::string& name = merge.Name();
-    switch (merge.Current()) {
-      case NameMerge::kBoth:
+  MergeNames(
+      [&](const std::string& name) {
         ReadFileRecord(o_, old_versions_, oldFile);
         ReadFileRecord(n_, new_versions_, newFile);
-        if (oldFile == newFile || IsNoCheckFile(no_check_, path_, name)) break;
+        if (oldFile == newFile || IsNoCheckFile(no_check_, path_, name)) return;
         ChangedFolderNode();
         pending_.WriteString(name);
         WriteFileRecord(pending_, rsOldOfAltered, oldFile);
         pending_.WriteString(name);
         WriteFileRecord(pending_, rsNewOfAltered, newFile);
         records_ += 2;
-        break;
-      case NameMerge::kNewOnly: FileOnOneSide(name, n_, rsNew); break;
-      case NameMerge::kOldOnly: FileOnOneSide(name, o_, rsDeleted); break;
-      case NameMerge::kDone: break;
-    }
-  }
+      },
+      [&](const std::string& name) { FileOnOneSide(name, n_, rsNew); },
+      [&](const std::string& name) { FileOnOneSide(name, o_, rsDeleted); });
   FinishMembers();
   if (depth_ == 1) {
     UI().SetStatusPosition(StatusControl::ProgressBar1, 0);

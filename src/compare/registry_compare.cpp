@@ -96,25 +96,20 @@ TreeNode* RegistryCompare::ChangedKeyNode() {
 void RegistryCompare::LevelFinished() {
   records_ = 0;
   ValueData oldValue, newValue;
-  for (NameMerge merge = OpenMerge(); merge.Current() != NameMerge::kDone; merge.Advance()) {
-    const std::string& name = merge.Name();
-    switch (merge.Current()) {
-      case NameMerge::kBoth:
+  MergeNames(
+      [&](const std::string& name) {
         ReadValueRecord(o_, oldValue);
         ReadValueRecord(n_, newValue);
-        if (SameValue(oldValue, newValue)) break;
+        if (SameValue(oldValue, newValue)) return;
         ChangedKeyNode();
         pending_.WriteString(name);
         WriteValueRecord(pending_, rsOldOfAltered, oldValue);
         pending_.WriteString(name);
         WriteValueRecord(pending_, rsNewOfAltered, newValue);
         records_ += 2;
-        break;
-      case NameMerge::kNewOnly: ValueOnOneSide(name, n_, rsNew); break;
-      case NameMerge::kOldOnly: ValueOnOneSide(name, o_, rsDeleted); break;
-      case NameMerge::kDone: break;
-    }
-  }
+      },
+      [&](const std::string& name) { ValueOnOneSide(name, n_, rsNew); },
+      [&](const std::string& name) { ValueOnOneSide(name, o_, rsDeleted); });
   FinishMembers();
 }
 

@@ -41,6 +41,17 @@ class SectionCompare {
 
   NameMerge OpenMerge() { return NameMerge(o_, n_, read_error_prefix_); }
 
+  // One flat merge at both readers' positions: both(name), newOnly(name) or
+  // oldOnly(name) for each step, each reading the entry's own data.
+  template <typename Both, typename NewOnly, typename OldOnly>
+  void MergeNames(Both both, NewOnly newOnly, OldOnly oldOnly) {
+    for (NameMerge merge = OpenMerge(); merge.Current() != NameMerge::kDone; merge.Advance()) {
+      if (merge.Current() == NameMerge::kBoth) both(merge.Name());
+      else if (merge.Current() == NameMerge::kNewOnly) newOnly(merge.Name());
+      else oldOnly(merge.Name());
+    }
+  }
+
   DataReader& o_;
   DataReader& n_;
   Tree& result_;

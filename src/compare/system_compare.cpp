@@ -140,14 +140,12 @@ void SystemCompare::FileOnOneSide(const std::string& name, int32_t state) {
 int32_t SystemCompare::KindImage(int kind) const { return IsIniKind(kind) ? images_.Ini : images_.Text; }
 
 void SystemCompare::CompareSections(int kind) {
-  for (NameMerge merge = OpenMerge(); merge.Current() != NameMerge::kDone; merge.Advance()) {
-    const std::string& name = merge.Name();
-    switch (merge.Current()) {
-      case NameMerge::kBoth:
+  MergeNames(
+      [&](const std::string& name) {
         if (GetSelectionState(path_, name, selection_) == stUnchecked) {
           CopySysTree(o_, nullptr, 0, false, kind);
           CopySysTree(n_, nullptr, 0, false, kind);
-          break;
+          return;
         }
         // Copies of new and deleted sections found so far go to the block first, so
         // that this section's count stands right before its own records.
@@ -155,12 +153,9 @@ void SystemCompare::CompareSections(int kind) {
         path_.push_back(name);
         CompareIniEntries(kind);
         path_.pop_back();
-        break;
-      case NameMerge::kNewOnly: SectionOnOneSide(name, kind, n_, stAdded, rsNew); break;
-      case NameMerge::kOldOnly: SectionOnOneSide(name, kind, o_, stRemoved, rsDeleted); break;
-      case NameMerge::kDone: break;
-    }
-  }
+      },
+      [&](const std::string& name) { SectionOnOneSide(name, kind, n_, stAdded, rsNew); },
+      [&](const std::string& name) { SectionOnOneSide(name, kind, o_, stRemoved, rsDeleted); });
   AppendPending();
 }
 
@@ -234,18 +229,13 @@ void SystemCompare::CompareIniEntries(int kind) {
 void SystemCompare::CompareLines(int kind) {
   records_ = 0;
   EntryData oldLine, newLine;
-  for (NameMerge merge = OpenMerge(); merge.Current() != NameMerge::kDone; merge.Advance()) {
-    const std::string& name = merge.Name();
-    switch (merge.Current()) {
-      case NameMerge::kBoth:
+  MergeNames(
+      [&](const std::string&) {
         ReadEntryRecord(o_, kind, oldLine);
         ReadEntryRecord(n_, kind, newLine);
-        break;
-      case NameMerge::kNewOnly: EntryOnOneSide(name, kind, n_, rsNew); break;
-      case NameMerge::kOldOnly: EntryOnOneSide(name, kind, o_, rsDeleted); break;
-      case NameMerge::kDone: break;
-    }
-  }
+      },
+      [&](const std::string& name) { EntryOnOneSide(name, kind, n_, rsNew); },
+      [&](const std::string& name) { EntryOnOneSide(name, kind, o_, rsDeleted); });
   FinishMembers();
 }
 
