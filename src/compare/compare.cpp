@@ -95,14 +95,16 @@ void CompareConfigurations(const std::string& oldFile, const std::string& newFil
   result.Versions = true;
   Tree results[3];
   try {
-    platform::FileStream resultStream(partial, platform::FileStream::Mode::Create);
-    DataWriter out(resultStream);
-    CompareSections(o, n, out, trees, results, noCheck, {oldFile, newFile, resultFile, partial}, images, result);
+    {
+      platform::FileStream resultStream(partial, platform::FileStream::Mode::Create);
+      DataWriter out(resultStream);
+      CompareSections(o, n, out, trees, results, noCheck, {oldFile, newFile, resultFile, partial}, images, result);
+    }
+    platform::MoveReplacing(partial, resultFile);
   } catch (...) {
     platform::RemoveFile(partial);
     throw;
   }
-  platform::MoveReplacing(partial, resultFile);
 
   trees.RegistryResult.Adopt(results[0]);
   trees.DriveResult.Adopt(results[1]);

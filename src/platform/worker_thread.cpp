@@ -55,7 +55,11 @@ void RunPendingCalls() {
 }  // namespace
 
 WorkerThread::WorkerThread() {
-  handle_ = CreateThread(nullptr, 0, &WorkerThread::ThreadProc, this, CREATE_SUSPENDED, nullptr);
+  // The walks descend one call per folder or key level, and long paths allow folders
+  // thousands of levels deep: a generous stack, only reserved, never committed unused.
+  constexpr SIZE_T kStackReserve = 64u << 20;
+  handle_ = CreateThread(nullptr, kStackReserve, &WorkerThread::ThreadProc, this,
+                         CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
   if (handle_ == nullptr) throw std::runtime_error("Der Arbeitsthread konnte nicht erzeugt werden");
 }
 
