@@ -1,5 +1,5 @@
 // Comparisons of real snapshots taken in the test prefix (registry below a test key,
-// drive U:, INI and text files), read back through the result file.
+// drive U:, INI and text files) and of configurations built item by item.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -7,499 +7,270 @@
 #include <string>
 #include <vector>
 
+#include "compare/compare.h"
 #include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/settings.h"
-#include "platform/file_stream.h"
-#include "platform/files.h"
-#include "platform/text.h"
-#include "compare/compare.h"
-#include "snapshot/configuration.h"
 #include "model/data_codes.h"
-#include "result/result_file.h"
-#include "snapshot/system_files.h"
 #include "model/treetool.h"
 #include "model/value_record.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "result/result_file.h"
+#include "snapshot/configuration.h"
 #include "support/data_files.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 
 namespace {
 
-using platform::Utf8ToWide;
+using V = std::vector<std::string>;
+using RS = ResultSection;
+const std::string kKey = "Software\\Velmoria\\QuitawayTests\\compare";
+const std::string kSettingsKey = kKey + "-settings";
 
-constexpr char kKeyPath[] = "Software\\Velmoria\\QuitawayTests\\compare";
-constexpr char kSettingsKey[] = "Software\\Velmoria\\QuitawayTests\\compare-settings";
-
-HKEY Key(const std::string& sub) {
-  HKEY key = nullptr;
-  RegCreateKeyExW(HKEY_CURRENT_USER, Utf8ToWide(std::string(kKeyPath) + "\\" + sub).c_str(), 0, nullptr, 0,
-                  KEY_ALL_ACCESS, nullptr, &key, nullptr);
-  return key;
+// Sets a value below the test key (made if missing): a wide string literal, a number or bytes.
+template <typename T>
+void Set(const std::string& sub, const wchar_t* name, const T& data, DWORD type = REG_SZ) {
+  RegSetKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\" + sub).c_str(), name, type, &data, sizeof data);
 }
+void DeleteKeyTree(const std::string& path) { RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(path).c_str()); }
 
-void SetString(const std::string& sub, const wchar_t* name, const std::wstring& text, DWORD type = REG_SZ) {
-  HKEY k = Key(sub);
-  RegSetValueExW(k, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
-                 static_cast<DWORD>((text.size() + 1) * 2));
-  RegCloseKey(k);
-}
-
-void SetBytes(const std::string& sub, const wchar_t* name, DWORD type, const void* data, DWORD size) {
-  HKEY k = Key(sub);
-  RegSetValueExW(k, name, 0, type, static_cast<const BYTE*>(data), size);
-  RegCloseKey(k);
-}
-
-void DeleteValue(const std::string& sub, const wchar_t* name) {
-  HKEY k = Key(sub);
-  RegDeleteValueW(k, name);
-  RegCloseKey(k);
-}
-
-void DeleteKeyTree(const std::string& sub) {
-  RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(std::string(kKeyPath) + (sub.empty() ? "" : "\\" + sub)).c_str());
-}
-
-void MakeFolder(const char* path) { CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr); }
-
-// The main window's trees for one comparison.
-struct Workspace {
-  Tree regSel, driveSel, sysSel, regResult, driveResult, sysResult;
-  std::vector<std::string> noCheck;
-  ResultFileInfo info;
-  KindImages images{11, 12};
-  CompareTrees Trees() { return {regSel, driveSel, sysSel, regResult, driveResult, sysResult}; }
-};
-
-TreeNode* Child(TreeNode* parent, const std::string& text, int32_t state) {
-  TreeNode* n = parent->AddChild(text);
-  n->SetStateIndex(state);
-  return n;
-}
-
-std::vector<std::string> ChildTexts(const TreeNode* node) {
-  std::vector<std::string> texts;
-  for (size_t i = 0; i < node->Count(); ++i) texts.push_back(node->Child(i)->Text());
-  return texts;
-}
-
-std::string Describe(const NodeRecord& r, ResultSection section) {
-  std::string s = r.Name + " " + std::to_string(r.Status);
-  if (section == ResultSection::Registry) {
-    s += " t" + std::to_string(r.Value.TypeCode) + " ";
-    if (r.Value.TypeCode == 1 || r.Value.TypeCode == 2) s += r.Value.Text;
-    else if (r.Value.TypeCode == 3) s += std::to_string(r.Value.Number);
-    else for (uint8_t b : r.Value.Bytes) s += std::to_string(b) + ",";
-  } else if (section == ResultSection::SystemFiles) {
-    s += " " + r.Entry.Value + (r.Entry.Value.empty() ? std::to_string(r.Entry.LineIndex) : "");
-  }
+// A record in one line: name and status, then the type code and value, the file's
+// size and major/minor version, or the INI value or line index.
+std::string Describe(const NodeRecord& r, RS section) {
+  std::string s = r.Name + " " + std::to_string(r.Status) + " ";
+  if (section == RS::Drives) return s + std::to_string(r.File.Size) + " v" + std::to_string(r.File.VersionHigh);
+  if (section == RS::SystemFiles)
+    return s + (r.Entry.Value.empty() ? std::to_string(r.Entry.LineIndex) : r.Entry.Value);
+  s += "t" + std::to_string(r.Value.TypeCode) + " ";
+  if (IsTextCode(r.Value.TypeCode)) return s + r.Value.Text;
+  if (r.Value.TypeCode == kCodeNumber) return s + std::to_string(r.Value.Number);
+  for (uint8_t b : r.Value.Bytes) s += std::to_string(b) + ",";
   return s;
 }
 
-std::vector<std::string> Records(const ResultFileInfo& info, ResultSection section, const TreeNode* node) {
-  std::vector<std::string> out;
-  const int kind = section == ResultSection::SystemFiles ? SystemKindOfNode(*node) : 0;
-  for (const NodeRecord& r : ReadNodeRecords(info, section, *node, kind)) out.push_back(Describe(r, section));
+// The children of a node as "text state" (6 added, 7 removed, 8 members changed).
+V Children(const TreeNode* node) {
+  V out;
+  for (size_t i = 0; i < node->Count(); ++i)
+    out.push_back(node->Child(i)->Text() + " " + std::to_string(node->Child(i)->StateIndex()));
   return out;
 }
 
+// The main window's trees and a temporary folder; settings of its own, drive U: emptied.
 class CompareTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    DeleteKeyTree("");
-    RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(kSettingsKey).c_str());
+    DeleteKeyTree(kKey);
+    DeleteKeyTree(kSettingsKey);
     OpenSettingsRegistry(kSettingsKey);
     WriteBackAllSettings();
-    WriteSetting("StoreVersionInfo", 1);
     ASSERT_NE(GetFileAttributesW(L"U:\\"), INVALID_FILE_ATTRIBUTES) << "test drive U: missing";
     RemoveFolderContent("U:\\");
   }
   void TearDown() override {
     RemoveFolderContent("U:\\");
-    DeleteKeyTree("");
+    DeleteKeyTree(kKey);
     CloseSettingsRegistry();
-    RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(kSettingsKey).c_str());
+    DeleteKeyTree(kSettingsKey);
+  }
+  void Compare(const std::string& oldName, const std::string& newName) {
+    CompareConfigurations(dir.File(oldName), dir.File(newName), dir.File("r.TSL"),
+                          {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, images, info);
+  }
+  V Records(RS section, const TreeNode* node) const {
+    V out;
+    const int kind = section == RS::SystemFiles ? SystemKindOfNode(*node) : 0;
+    for (const NodeRecord& r : ReadNodeRecords(info, section, *node, kind)) out.push_back(Describe(r, section));
+    return out;
   }
 
-  // Watches HKEY_CURRENT_USER with the test key's "Ignoriert" unchecked, drive U:
-  // and the two system files on U:.
-  void Select(Workspace& ws) {
-    TreeNode* top = ws.regSel.AddTop("Arbeitsplatz");
-    top->SetStateIndex(stPartial);
-    TreeNode* n = Child(top, "HKEY_CURRENT_USER", stPartial);
-    for (const char* part : {"Software", "Velmoria", "QuitawayTests", "compare"}) n = Child(n, part, stPartial);
-    Child(n, "Ignoriert", stUnchecked);
-    Child(top, "HKEY_LOCAL_MACHINE", stUnchecked);
-    TreeNode* drives = ws.driveSel.AddTop("Laufwerke");
-    drives->SetStateIndex(stPartial);
-    Child(drives, "U: [Vergleich]", stChecked)->SetImageIndex(5);
-    TreeNode* sys = ws.sysSel.AddTop("Systemdateien");
-    sys->SetStateIndex(stPartial);
-    Child(sys, "U:\\test.ini(INI)", stChecked);
-    Child(sys, "U:\\lines.txt(TXT)", stChecked);
-  }
+  ScriptedInteraction ui;
+  TempFolder dir;
+  Tree regSel, driveSel, sysSel, regResult, driveResult, sysResult;
+  std::vector<std::string> noCheck;
+  ResultFileInfo info;
+  KindImages images{11, 12};
 };
+using CompareDamaged = CompareTest;
+using CompareSystemFiles = CompareTest;
 
 }  // namespace
 
+// Watches HKEY_CURRENT_USER (the test key's "Ignoriert" unchecked), drive U: and two files on U:.
 TEST_F(CompareTest, RegistryFilesAndSystemFilesChangedBetweenTwoSnapshots) {
-  // Before.
-  SetString("Bleibt", L"Text", L"alt");
-  SetString("Bleibt", L"Typ", L"gleich");
-  const DWORD one = 1, bytesAsNumber = 0x04030201;
-  SetBytes("Bleibt", L"Zahl", REG_DWORD, &one, 4);
-  SetBytes("Bleibt", L"Bytes", REG_DWORD, &bytesAsNumber, 4);
-  SetString("Bleibt", L"Weg", L"x");
-  SetString("Geht\\Unter", L"v", L"1");
-  MakeFolder("U:\\Bleibt");
-  MakeFolder("U:\\Geht");
-  WriteFileBytes("U:\\Bleibt\\a.txt", "aaa");
-  WriteFileBytes("U:\\Bleibt\\attr.txt", "x");
-  WriteFileBytes("U:\\Bleibt\\ver.dll", "MZ");
-  WriteFileBytes("U:\\Bleibt\\weg.txt", "w");
-  WriteFileBytes("U:\\Geht\\x.txt", "x");
-  WriteFileBytes("U:\\nocheck.txt", "1");
+  auto mark = [](Tree& tree, const V& path, int32_t state, int32_t image = 0) {
+    FindOrCreatePath(path, tree, image, stPartial, image)->SetStateIndex(state);
+  };
+  mark(regSel, {"Arbeitsplatz", "HKEY_CURRENT_USER", "Software", "Velmoria", "QuitawayTests", "compare", "Ignoriert"},
+       stUnchecked);
+  mark(regSel, {"Arbeitsplatz", "HKEY_LOCAL_MACHINE"}, stUnchecked);
+  mark(driveSel, {"Laufwerke", "U: [Vergleich]"}, stChecked, 5);
+  for (const char* file : {"U:\\test.ini(INI)", "U:\\lines.txt(TXT)"}) mark(sysSel, {"Systemdateien", file}, stChecked);
+  Set("Bleibt", L"Text", L"alt");
+  Set("Bleibt", L"Typ", L"gleich");
+  Set("Bleibt", L"Zahl", DWORD{1}, REG_DWORD);
+  Set("Bleibt", L"Bytes", DWORD{0x04030201}, REG_DWORD);
+  Set("Bleibt", L"Weg", L"x");
+  for (const char* sub : {"Geht", "Gleich"}) Set(sub, L"v", L"1");
+  for (const wchar_t* folder : {L"U:\\Bleibt", L"U:\\Geht", L"U:\\Gleich"}) CreateDirectoryW(folder, nullptr);
+  for (const char* file : {"U:\\Bleibt\\a.txt", "U:\\Bleibt\\weg.txt", "U:\\Geht\\x.txt", "U:\\Gleich\\g.txt",
+                           "U:\\nocheck.txt"})
+    WriteFileBytes(file, "1");
   WriteFileBytes("U:\\test.ini", "[Bleibt]\r\na=1\r\nb=Wert\r\nc=weg\r\n[Geht]\r\nx=1\r\n[Zeta]\r\nz=1\r\n");
   WriteFileBytes("U:\\lines.txt", "eins\r\nzwei\r\ndrei\r\n");
-
-  ScriptedInteraction ui;
-  Workspace ws;
-  Select(ws);
-  TempFolder dir;
-  const std::string oldFile = dir.File("OldCFG.TSD"), newFile = dir.File("NewCFG.TSD");
-  WriteConfiguration(oldFile, ws.regSel, ws.driveSel, ws.sysSel);
+  WriteConfiguration(dir.File("alt.TSD"), regSel, driveSel, sysSel);
 
   // The installation.
-  SetString("Bleibt", L"Text", L"neu");
-  SetString("Bleibt", L"Typ", L"gleich", REG_EXPAND_SZ);  // other string type, same text
   const uint8_t sameBytes[4] = {1, 2, 3, 4};
-  SetBytes("Bleibt", L"Bytes", REG_BINARY, sameBytes, 4);  // same bytes as a number before
-  DeleteValue("Bleibt", L"Weg");
-  SetString("Bleibt", L"Neu", L"n");
-  DeleteKeyTree("Geht");
-  const DWORD five = 5;
-  SetBytes("Kommt\\Tief", L"w", REG_DWORD, &five, 4);
-  SetString("Ignoriert", L"egal", L"1");
-  WriteFileBytes("U:\\Bleibt\\a.txt", "aaaa");
-  // Only an attribute changes (Wine keeps no archive bit: the hidden one stands in).
-  SetFileAttributesW(L"U:\\Bleibt\\attr.txt", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
-  ASSERT_TRUE(CopyFileW(Utf8ToWide(ProgramFolder() + "versioned.dll").c_str(), L"U:\\Bleibt\\ver.dll", FALSE));
-  DeleteFileW(L"U:\\Bleibt\\weg.txt");
-  WriteFileBytes("U:\\Bleibt\\neu.txt", "n");
-  DeleteFileW(L"U:\\Geht\\x.txt");
+  Set("Bleibt", L"Text", L"neu");
+  Set("Bleibt", L"Typ", L"gleich", REG_EXPAND_SZ);  // other string type, same text: unchanged
+  Set("Bleibt", L"Bytes", sameBytes, REG_BINARY);   // the same bytes, once a number: changed
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Bleibt").c_str(), L"Weg");
+  Set("Bleibt", L"Neu", L"n");
+  DeleteKeyTree(kKey + "\\Geht");
+  Set("Kommt\\Tief", L"w", DWORD{5}, REG_DWORD);
+  Set("Ignoriert", L"egal", L"1");
+  for (const wchar_t* file : {L"U:\\Bleibt\\weg.txt", L"U:\\Geht\\x.txt"}) DeleteFileW(file);
   RemoveDirectoryW(L"U:\\Geht");
-  MakeFolder("U:\\Kommt");
-  WriteFileBytes("U:\\Kommt\\k.txt", "k");
-  WriteFileBytes("U:\\nocheck.txt", "22");
-  WriteFileBytes("U:\\nocheck_neu.txt", "n");
-  WriteFileBytes("U:\\test.ini", "[Alpha]\r\nn=1\r\n[Bleibt]\r\na=2\r\nb=WERT\r\nd=neu\r\n[Zeta]\r\nz=2\r\n");
+  CreateDirectoryW(L"U:\\Kommt", nullptr);
+  for (const char* file : {"U:\\Bleibt\\a.txt", "U:\\Bleibt\\neu.txt", "U:\\Kommt\\k.txt", "U:\\nocheck.txt",
+                           "U:\\nocheck_neu.txt"})
+    WriteFileBytes(file, "22");
+  WriteFileBytes("U:\\test.ini", "[Alpha]\r\nn=1\r\n[Bleibt]\r\na=2\r\nb=WERT\r\nd=neu\r\n[Zeta]\r\nz=1\r\n");
   WriteFileBytes("U:\\lines.txt", "zwei\r\neins\r\nvierzig\r\n");
-
-  WriteConfiguration(newFile, ws.regSel, ws.driveSel, ws.sysSel);
-  ws.noCheck = {"U:\\NOCHECK.TXT", "u:\\nocheck_neu.txt"};
-  const std::string resultFile = dir.File("Install.TSL");
-  CompareConfigurations(oldFile, newFile, resultFile, ws.Trees(), ws.noCheck, ws.images, ws.info);
-  EXPECT_EQ(ws.noCheck.size(), 2u);  // the program's own files are gone again
-  EXPECT_EQ(ws.info.FileName, resultFile);
+  WriteConfiguration(dir.File("neu.TSD"), regSel, driveSel, sysSel);
+  noCheck = {"U:\\NOCHECK.TXT", "u:\\nocheck_neu.txt"};
+  Compare("alt.TSD", "neu.TSD");
+  EXPECT_EQ(noCheck.size(), 2u);  // the program's own files are gone again
   EXPECT_TRUE(ui.Messages().empty());
 
-  // Registry.
-  TreeNode* key = FindNodeByPath("Arbeitsplatz\\HKEY_CURRENT_USER\\Software\\Velmoria\\QuitawayTests\\compare",
-                                 ws.regResult, true, false);
+  // Registry: unchanged and unchecked keys are not shown; removed and new keys are
+  // stored whole, their subkeys shown once expanded.
+  TreeNode* key = FindNodeByPath("Arbeitsplatz\\HKEY_CURRENT_USER\\" + kKey, regResult, true, false);
   ASSERT_NE(key, nullptr);
-  EXPECT_EQ(ChildTexts(key), (std::vector<std::string>{"Bleibt", "Geht", "Kommt"}));
-  TreeNode* bleibt = key->Child(0);
-  TreeNode* geht = key->Child(1);
-  TreeNode* kommt = key->Child(2);
-  EXPECT_EQ(bleibt->StateIndex(), stMembersChanged);
-  EXPECT_EQ(bleibt->SelectedIndex(), 1);
-  EXPECT_EQ(geht->StateIndex(), stRemoved);
-  EXPECT_EQ(kommt->StateIndex(), stAdded);
-  EXPECT_TRUE(geht->HasChildren());
-  EXPECT_EQ(Records(ws.info, ResultSection::Registry, bleibt),
-            (std::vector<std::string>{"Bytes 11 t3 67305985", "Bytes 12 t4 1,2,3,4,", "Neu 9 t1 n",
-                                      "Text 11 t1 alt", "Text 12 t1 neu", "Weg 10 t1 x"}));
-  EXPECT_TRUE(Records(ws.info, ResultSection::Registry, kommt).empty());
-  ExpandStoredNode(ws.info, ResultSection::Registry, *kommt);
-  ASSERT_EQ(ChildTexts(kommt), (std::vector<std::string>{"Tief"}));
-  EXPECT_EQ(Records(ws.info, ResultSection::Registry, kommt->Child(0)), (std::vector<std::string>{"w 9 t3 5"}));
-  ExpandStoredNode(ws.info, ResultSection::Registry, *geht);
-  ASSERT_EQ(ChildTexts(geht), (std::vector<std::string>{"Unter"}));
-  EXPECT_EQ(Records(ws.info, ResultSection::Registry, geht->Child(0)), (std::vector<std::string>{"v 10 t1 1"}));
+  ASSERT_EQ(Children(key), (V{"Bleibt 8", "Geht 7", "Kommt 6"}));
+  EXPECT_EQ(Records(RS::Registry, key->Child(0)), (V{"Bytes 11 t3 67305985", "Bytes 12 t4 1,2,3,4,", "Neu 9 t1 n",
+                                                      "Text 11 t1 alt", "Text 12 t1 neu", "Weg 10 t1 x"}));
+  EXPECT_EQ(Records(RS::Registry, key->Child(1)), V{"v 10 t1 1"});
+  EXPECT_TRUE(key->Child(2)->HasChildren());
+  ExpandStoredNode(info, RS::Registry, *key->Child(2));
+  ASSERT_EQ(Children(key->Child(2)), V{"Tief 6"});
+  EXPECT_EQ(Records(RS::Registry, key->Child(2)->Child(0)), V{"w 9 t3 5"});
 
-  // Files.
-  TreeNode* drive = FindNodeByPath("Laufwerke\\U: [Vergleich]", ws.driveResult, true, false);
-  ASSERT_NE(drive, nullptr);
+  // Files: at the root only the two system files changed; the no-check files left no record.
+  ASSERT_EQ(Children(driveResult.First()), V{"U: [Vergleich] 8"});
+  const TreeNode* drive = driveResult.First()->Child(0);
   EXPECT_EQ(drive->ImageIndex(), 5);
-  EXPECT_EQ(ChildTexts(drive), (std::vector<std::string>{"Bleibt", "Geht", "Kommt"}));
-  // At the root only the two system files changed: the no-check files left no record.
-  EXPECT_EQ(drive->StateIndex(), stMembersChanged);
-  std::vector<std::string> rootFiles;
-  for (const auto& f : ReadNodeRecords(ws.info, ResultSection::Drives, *drive))
-    rootFiles.push_back(f.Name + " " + std::to_string(f.Status));
-  EXPECT_EQ(rootFiles, (std::vector<std::string>{"lines.txt 11", "lines.txt 12", "test.ini 11", "test.ini 12"}));
-  const auto files = ReadNodeRecords(ws.info, ResultSection::Drives, *drive->Child(0));
-  std::vector<std::string> fileSummary;
-  for (const auto& f : files)
-    fileSummary.push_back(f.Name + " " + std::to_string(f.Status) + " " + std::to_string(f.File.Size) + " " +
-                          std::to_string(f.File.VersionHigh));
-  const int32_t dllSize = static_cast<int32_t>(ReadFileBytes(ProgramFolder() + "versioned.dll").size());
-  EXPECT_EQ(fileSummary, (std::vector<std::string>{"a.txt 11 3 0", "a.txt 12 4 0", "attr.txt 11 1 0",
-                                                   "attr.txt 12 1 0", "neu.txt 9 1 0", "ver.dll 11 2 0",
-                                                   "ver.dll 12 " + std::to_string(dllSize) + " 65538",
-                                                   "weg.txt 10 1 0"}));
-  EXPECT_EQ(files[2].File.Attributes & FILE_ATTRIBUTE_HIDDEN, 0);
-  EXPECT_EQ(files[3].File.Attributes & FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_HIDDEN);
-  EXPECT_EQ(files[2].File.Time, files[3].File.Time);
-  EXPECT_EQ(drive->Child(1)->StateIndex(), stRemoved);
-  TreeNode* newFolder = drive->Child(2);
-  EXPECT_EQ(newFolder->StateIndex(), stAdded);
-  const auto newFiles = ReadNodeRecords(ws.info, ResultSection::Drives, *newFolder);
-  ASSERT_EQ(newFiles.size(), 1u);
-  EXPECT_EQ(newFiles[0].Name, "k.txt");
-  EXPECT_EQ(newFiles[0].Status, rsNew);
+  ASSERT_EQ(Children(drive), (V{"Bleibt 8", "Geht 7", "Kommt 6"}));
+  EXPECT_EQ(Records(RS::Drives, drive),
+            (V{"lines.txt 11 18 v0", "lines.txt 12 21 v0", "test.ini 11 56 v0", "test.ini 12 57 v0"}));
+  EXPECT_EQ(Records(RS::Drives, drive->Child(0)),
+            (V{"a.txt 11 1 v0", "a.txt 12 2 v0", "neu.txt 9 2 v0", "weg.txt 10 1 v0"}));
+  EXPECT_EQ(Records(RS::Drives, drive->Child(2)), V{"k.txt 9 2 v0"});
 
-  // System files: names in capitals, the new section before a changed one.
-  TreeNode* ini = FindNodeByPath("Systemdateien\\U:\\TEST.INI(INI)", ws.sysResult, true, false);
-  ASSERT_EQ(ini, nullptr);  // the path splits at backslashes: look the file up directly
-  ini = ws.sysResult.First()->FindChild("U:\\TEST.INI(INI)");
-  ASSERT_NE(ini, nullptr);
-  EXPECT_EQ(ini->ImageIndex(), 11);
-  EXPECT_EQ(ChildTexts(ini), (std::vector<std::string>{"[Alpha]", "[Bleibt]", "[Geht]", "[Zeta]"}));
-  EXPECT_EQ(ini->Child(0)->StateIndex(), stAdded);
-  EXPECT_EQ(ini->Child(0)->ImageIndex(), 12);
-  EXPECT_EQ(ini->Child(2)->StateIndex(), stRemoved);
-  EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, ini->Child(0)), (std::vector<std::string>{"n 9 1"}));
-  EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, ini->Child(1)),
-            (std::vector<std::string>{"a 11 1", "a 12 2", "d 9 neu", "c 10 weg"}));
-  EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, ini->Child(2)), (std::vector<std::string>{"x 10 1"}));
-  EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, ini->Child(3)),
-            (std::vector<std::string>{"z 11 1", "z 12 2"}));
-  TreeNode* lines = ws.sysResult.First()->FindChild("U:\\LINES.TXT(TXT)");
-  ASSERT_NE(lines, nullptr);
-  EXPECT_EQ(lines->StateIndex(), stMembersChanged);
-  EXPECT_EQ(lines->ImageIndex(), 12);
-  EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, lines), (std::vector<std::string>{"drei 10 2", "vierzig 9 2"}));
+  // System files: names in capitals; a new section before a changed one, unchanged
+  // sections left out; altered and new entries in file order, then the deleted ones;
+  // moved lines are unchanged.
+  const TreeNode *ini = sysResult.First()->Child(0), *lines = sysResult.First()->Child(1);
+  ASSERT_EQ(Children(sysResult.First()), (V{"U:\\TEST.INI(INI) 0", "U:\\LINES.TXT(TXT) 8"}));
+  ASSERT_EQ(Children(ini), (V{"[Alpha] 6", "[Bleibt] 8", "[Geht] 7"}));
+  EXPECT_EQ((std::vector<int32_t>{ini->ImageIndex(), ini->Child(0)->ImageIndex(), lines->ImageIndex()}),
+            (std::vector<int32_t>{11, 12, 12}));
+  const V sections[] = {{"n 9 1"}, {"a 11 1", "a 12 2", "d 9 neu", "c 10 weg"}, {"x 10 1"}};
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(Records(RS::SystemFiles, ini->Child(i)), sections[i]);
+  EXPECT_EQ(Records(RS::SystemFiles, lines), (V{"drei 10 2", "vierzig 9 2"}));
 
-  // The file loads back into the same trees.
-  Workspace again;
-  LoadResultFile(resultFile, again.regSel, again.driveSel, again.regResult, again.driveResult, again.sysSel,
-                 again.sysResult, again.noCheck, ws.images, again.info);
-  EXPECT_EQ(again.info.RegistryBlockStart, ws.info.RegistryBlockStart);
-  EXPECT_EQ(again.info.DriveBlockStart, ws.info.DriveBlockStart);
-  EXPECT_EQ(again.info.SystemBlockStart, ws.info.SystemBlockStart);
-  EXPECT_EQ(again.info.SystemTreePos, ws.info.SystemTreePos);
-  EXPECT_EQ(again.noCheck, ws.noCheck);
-  TreeNode* loaded = FindNodeByPath("Arbeitsplatz\\HKEY_CURRENT_USER\\Software\\Velmoria\\QuitawayTests\\compare\\Bleibt",
-                                    again.regResult, true, false);
-  ASSERT_NE(loaded, nullptr);
-  EXPECT_EQ(loaded->Data(), bleibt->Data());
-  EXPECT_EQ(Records(again.info, ResultSection::Registry, loaded), Records(ws.info, ResultSection::Registry, bleibt));
+  // The file loads back, its no-check list without the program's own files.
+  const V shown = noCheck;
+  LoadResultFile(dir.File("r.TSL"), regSel, driveSel, regResult, driveResult, sysSel, sysResult, noCheck, images, info);
+  EXPECT_EQ(noCheck, shown);
 }
 
-TEST_F(CompareTest, IdenticalConfigurationsGiveEmptyBlocks) {
-  WriteFileBytes("U:\\test.ini", "[a]\r\nb=c\r\n");
-  WriteFileBytes("U:\\lines.txt", "x\r\n");
-  ScriptedInteraction ui;
-  Workspace ws;
-  TreeNode* top = ws.regSel.AddTop("Arbeitsplatz");
-  Child(top, "HKEY_CURRENT_CONFIG", stChecked);
-  TreeNode* drives = ws.driveSel.AddTop("Laufwerke");
-  Child(drives, "U:", stChecked);
-  TreeNode* sys = ws.sysSel.AddTop("Systemdateien");
-  Child(sys, "U:\\test.ini(INI)", stChecked);
-  TempFolder dir;
-  WriteConfiguration(dir.File("a.TSD"), ws.regSel, ws.driveSel, ws.sysSel);
-  WriteConfiguration(dir.File("b.TSD"), ws.regSel, ws.driveSel, ws.sysSel);
-  CompareConfigurations(dir.File("a.TSD"), dir.File("b.TSD"), dir.File("r.TSL"), ws.Trees(), ws.noCheck,
-                        ws.images, ws.info);
-
-  EXPECT_EQ(ChildTexts(ws.regResult.First()), (std::vector<std::string>{"HKEY_CURRENT_CONFIG"}));
-  EXPECT_EQ(ws.regResult.First()->Child(0)->Count(), 0u);
-  EXPECT_EQ(ChildTexts(ws.driveResult.First()), (std::vector<std::string>{"U:"}));
-  EXPECT_EQ(ws.driveResult.First()->Child(0)->Count(), 0u);
-  EXPECT_EQ(ChildTexts(ws.sysResult.First()), (std::vector<std::string>{"U:\\TEST.INI(INI)"}));
-  EXPECT_EQ(ws.sysResult.First()->Child(0)->Count(), 0u);
-
-  // Each block holds its header string only; its length item stands right before it.
-  const std::string bytes = ReadFileBytes(dir.File("r.TSL"));
-  const std::pair<int64_t, const char*> blocks[] = {{ws.info.RegistryBlockStart, kValuesHeader},
-                                                    {ws.info.DriveBlockStart, kFilesHeader},
-                                                    {ws.info.SystemBlockStart, kSystemFilesHeader}};
-  for (const auto& [start, header] : blocks) {
-    const size_t headerItem = 2 + std::string(header).size();
-    EXPECT_EQ(static_cast<uint8_t>(bytes[start - 2]), 2);
-    EXPECT_EQ(static_cast<size_t>(static_cast<uint8_t>(bytes[start - 1])), headerItem);
-    EXPECT_EQ(bytes.substr(start + 2, headerItem - 2), header);
-  }
-  EXPECT_EQ(static_cast<int64_t>(bytes.size()), ws.info.SystemBlockStart + 2 + 44);
-}
-
-namespace {
-
-// A configuration written by hand: an empty registry section, one drive with two
-// files (old or today's file form), an empty system-file section.
-void HandMadeConfiguration(const std::string& file, const std::string& driveText, bool withVersions,
-                           int32_t dllHigh, int32_t txtAttributes = 32) {
-  platform::FileStream f(file, platform::FileStream::Mode::Create);
-  DataWriter w(f);
-  w.WriteString(kRegistrationHeader);
-  w.WriteListBegin();
-  w.WriteListEnd();
-  w.WriteString(withVersions ? kDrivesHeader2 : kDrivesHeader);
-  w.WriteListBegin();
-  w.WriteString(driveText);
-  w.WriteInteger(3);
-  w.WriteInteger(0);
-  w.WriteInteger(2);
-  for (const char* name : {"a.dll", "b.txt"}) {
-    w.WriteString(name);
-    w.WriteInteger(21);
-    w.WriteInteger(0x58B16F00);
-    w.WriteInteger(10);
-    w.WriteInteger(std::string(name) == "b.txt" ? txtAttributes : 32);
-    if (withVersions) {
-      w.WriteInteger(std::string(name) == "a.dll" ? dllHigh : 0);
-      w.WriteInteger(0);
-    }
-  }
-  w.WriteListEnd();
-  w.WriteString(kSystemFilesHeader);
-  w.WriteListBegin();
-  w.WriteListEnd();
-  w.Flush();
-}
-
-}  // namespace
-
+// Drives match by their letter (the new label is shown); an old-form record (no versions)
+// counts as version 0: b.txt is unchanged, a.dll changed in its version, c.txt in its attributes.
 TEST_F(CompareTest, OldFormDriveSectionAgainstTodaysAndRelabelledDrives) {
-  ScriptedInteraction ui;
-  Workspace ws;
-  TempFolder dir;
-  HandMadeConfiguration(dir.File("alt.TSD"), "C: [Alt]", false, 0);
-  HandMadeConfiguration(dir.File("neu.TSD"), "C: [Neu]", true, 0x00010002, 0);  // b.txt: archive bit gone
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"), ws.Trees(), ws.noCheck,
-                        ws.images, ws.info);
-  ASSERT_EQ(ChildTexts(ws.driveResult.First()), (std::vector<std::string>{"C: [Neu]"}));  // the new label
-  TreeNode* c = ws.driveResult.First()->Child(0);
-  EXPECT_EQ(c->StateIndex(), stMembersChanged);
-  const auto files = ReadNodeRecords(ws.info, ResultSection::Drives, *c);
-  ASSERT_EQ(files.size(), 4u);
-  EXPECT_EQ(files[0].Name, "a.dll");  // an old record has no version: the new one differs
-  EXPECT_EQ(files[0].Status, rsOldOfAltered);
-  EXPECT_EQ(files[0].File.VersionHigh, 0);
-  EXPECT_EQ(files[1].Status, rsNewOfAltered);
-  EXPECT_EQ(files[1].File.VersionHigh, 0x00010002);
-  EXPECT_EQ(files[2].Name, "b.txt");  // only the archive bit changed
-  EXPECT_EQ(files[2].File.Attributes, 32);
-  EXPECT_EQ(files[3].File.Attributes, 0);
-  EXPECT_EQ(files[2].File.Time, files[3].File.Time);
-  EXPECT_EQ(files[2].File.Size, files[3].File.Size);
-
-  // The same pair without the attribute change: a.dll alone.
-  HandMadeConfiguration(dir.File("neu2.TSD"), "C:", true, 0x00010002);
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu2.TSD"), dir.File("r.TSL"), ws.Trees(), ws.noCheck,
-                        ws.images, ws.info);
-  EXPECT_EQ(ReadNodeRecords(ws.info, ResultSection::Drives, *ws.driveResult.First()->Child(0)).size(), 2u);
+  for (const bool versions : {false, true})
+    WriteConfigurationFile(dir.File(versions ? "neu.TSD" : "alt.TSD"), nullptr, [&](DataWriter& w) {
+      w.WriteString(versions ? "C: [Neu]" : "C: [Alt]");
+      for (int32_t item : {3, 0, 3}) w.WriteInteger(item);  // image, folders, files
+      for (const std::string name : {"a.dll", "b.txt", "c.txt"}) {
+        w.WriteString(name);
+        for (int32_t item : {21, 0x58B16F00, 10, name == "c.txt" && versions ? 0 : 32}) w.WriteInteger(item);
+        if (versions) w.WriteInteger(name == "a.dll" ? 0x00010002 : 0), w.WriteInteger(0);
+      }
+    }, nullptr, versions);
+  Compare("alt.TSD", "neu.TSD");
+  ASSERT_EQ(Children(driveResult.First()), V{"C: [Neu] 8"});
+  EXPECT_EQ(Records(RS::Drives, driveResult.First()->Child(0)),
+            (V{"a.dll 11 10 v0", "a.dll 12 10 v65538", "c.txt 11 10 v0", "c.txt 12 10 v0"}));
 }
 
 TEST_F(CompareTest, RefusedAndDamagedFilesEndWithMessagesAndRestoreTheNoCheckList) {
-  TempFolder dir;
-  HandMadeConfiguration(dir.File("gut.TSD"), "C:", true, 0);
-  {
-    platform::FileStream f(dir.File("v2.TSD"), platform::FileStream::Mode::Create);
-    DataWriter w(f);
-    w.WriteString(kRegistrationHeaderV2);
-  }
+  WriteConfigurationFile(dir.File("gut.TSD"), nullptr, nullptr, nullptr);
+  WriteFileBytes(dir.File("v2.TSD"), std::string("\x06\x32") + kRegistrationHeaderV2);  // a string item of 50
   WriteFileBytes(dir.File("fremd.TSD"), std::string("\x06\x05Hallo", 7));
   WriteFileBytes(dir.File("leer.TSD"), "");
   const std::string good = ReadFileBytes(dir.File("gut.TSD"));
-  WriteFileBytes(dir.File("kurz.TSD"), good.substr(0, good.size() - 12));  // cut in the drive section
+  WriteFileBytes(dir.File("kurz.TSD"), good.substr(0, good.size() - 12));
 
-  struct Case {
-    const char* oldName;
-    std::vector<std::string> messages;
-  };
   const std::string fehler = "Fehler beim Einlesen der Dateien, Abbruch";
-  const std::vector<Case> cases = {
+  const std::pair<const char*, V> cases[] = {
       {"v2.TSD", {"Diese Version des Programmes verarbeitet keine *.TSD der Versionen 1.4 oder früher!", fehler}},
       {"fremd.TSD",
        {"Error: " + dir.File("fremd.TSD") + "\rDies ist keine gültige Datei, oder eine inkompatible Version ",
         fehler}},
       {"leer.TSD", {fehler}},
   };
-  for (const Case& c : cases) {
-    ScriptedInteraction ui;
-    Workspace ws;
-    ws.noCheck = {"C:\\x"};
-    WriteFileBytes(dir.File("r.TSL"), "alt");
-    EXPECT_THROW(CompareConfigurations(dir.File(c.oldName), dir.File("gut.TSD"), dir.File("r.TSL"), ws.Trees(),
-                                       ws.noCheck, ws.images, ws.info),
-                 EAbort)
-        << c.oldName;
-    EXPECT_EQ(ui.Texts(), c.messages) << c.oldName;
-    EXPECT_EQ(ReadFileBytes(dir.File("r.TSL")), "alt");  // a log of the same name is not lost
-    EXPECT_EQ(ws.noCheck, (std::vector<std::string>{"C:\\x"}));
+  for (const auto& [oldName, messages] : cases) {
+    const size_t shown = ui.Texts().size();
+    noCheck = {"C:\\x"};
+    EXPECT_THROW(Compare(oldName, "gut.TSD"), EAbort) << oldName;
+    const V texts = ui.Texts();
+    EXPECT_EQ(V(texts.begin() + shown, texts.end()), messages) << oldName;
+    EXPECT_EQ(noCheck, V{"C:\\x"});
   }
 
-  // Failing midway, the shown result, its description and the file stay as they were.
-  ScriptedInteraction ui;
-  Workspace ws;
-  ws.noCheck = {"C:\\x"};
-  ws.driveResult.AddTop("vorher");
-  ws.info.FileName = dir.File("r.TSL");
-  EXPECT_THROW(CompareConfigurations(dir.File("gut.TSD"), dir.File("kurz.TSD"), dir.File("r.TSL"), ws.Trees(),
-                                     ws.noCheck, ws.images, ws.info),
-               EReadError);
-  EXPECT_EQ(ws.noCheck, (std::vector<std::string>{"C:\\x"}));
-  EXPECT_EQ(ws.driveResult.First()->Text(), "vorher");
-  EXPECT_EQ(ws.info.DriveBlockStart, 0);
+  // Failing midway, the shown result, its description and a file of the same name stay.
+  noCheck = {"C:\\x"};
+  WriteFileBytes(dir.File("r.TSL"), "alt");
+  driveResult.AddTop("vorher");
+  info.FileName = dir.File("r.TSL");
+  EXPECT_THROW(Compare("gut.TSD", "kurz.TSD"), EReadError);
+  EXPECT_EQ(noCheck, V{"C:\\x"});
+  EXPECT_EQ(driveResult.First()->Text(), "vorher");
+  EXPECT_EQ(info.DriveBlockStart, 0);
   EXPECT_EQ(ReadFileBytes(dir.File("r.TSL")), "alt");
   EXPECT_FALSE(platform::FileExists(dir.File("r.TSL.tmp")));
 }
 
 // A crafted file may nest keys far deeper than any call stack could follow.
-TEST(CompareDamaged, DeepNestingIsComparedWithoutRecursion) {
+TEST_F(CompareDamaged, DeepNestingIsComparedWithoutRecursion) {
   constexpr int kDepth = 50000;
-  auto chain = [](bool withValue) {
-    return [withValue](DataWriter& w) {
+  for (const bool withValue : {false, true})
+    WriteConfigurationFile(dir.File(withValue ? "neu.TSD" : "alt.TSD"), [&](DataWriter& w) {
       w.WriteString("HKEY_CURRENT_USER");
-      for (int i = 0; i < kDepth; ++i) {
-        w.WriteInteger(1);
-        w.WriteString("k");
-      }
-      w.WriteInteger(0);
-      w.WriteInteger(withValue ? 1 : 0);
-      if (withValue) {
-        w.WriteString("unten");
-        WriteNumberValue(w, rsSnapshot, 7);
-      }
+      for (int i = 0; i < kDepth; ++i) w.WriteInteger(1), w.WriteString("k");
+      w.WriteInteger(0), w.WriteInteger(withValue ? 1 : 0);  // no subkeys, values
+      if (withValue) w.WriteString("unten"), WriteNumberValue(w, rsSnapshot, 7);
       for (int i = 0; i < kDepth; ++i) w.WriteInteger(0);  // the values of every level above
-    };
-  };
-  TempFolder dir;
-  WriteConfigurationFile(dir.File("alt.TSD"), chain(false), nullptr, nullptr);
-  WriteConfigurationFile(dir.File("neu.TSD"), chain(true), nullptr, nullptr);
-  ScriptedInteraction ui;
-  Workspace ws;
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"), ws.Trees(), ws.noCheck,
-                        ws.images, ws.info);
-  const TreeNode* node = ws.regResult.First()->Child(0);
+    }, nullptr, nullptr);
+  Compare("alt.TSD", "neu.TSD");
+  const TreeNode* node = regResult.First()->Child(0);
   int depth = 0;
   while (node->Count() == 1) node = node->Child(0), ++depth;
   EXPECT_EQ(depth, kDepth);
   EXPECT_EQ(node->StateIndex(), stMembersChanged);
-  EXPECT_EQ(Records(ws.info, ResultSection::Registry, node), (std::vector<std::string>{"unten 9 t3 7"}));
+  EXPECT_EQ(Records(RS::Registry, node), V{"unten 9 t3 7"});
 }
 
 // The list of watched files follows the selection tree, and a file added to it or
 // taken from it moves the others; INI entries stay in file order. Both are matched by
 // name, so only real changes are reported, and a changed value once, as altered.
-TEST(CompareSystemFiles, FilesAndEntriesAreMatchedByNameWhateverTheirOrder) {
+TEST_F(CompareSystemFiles, FilesAndEntriesAreMatchedByNameWhateverTheirOrder) {
   const std::string a = "U:\\A.INI(INI)", b = "U:\\B.INI(INI)", c = "U:\\C.INI(INI)";
   const IniSection same{"[S]", {{"x", "1"}}};
-  TempFolder dir;
   WriteConfigurationFile(dir.File("alt.TSD"), nullptr, nullptr, [&](DataWriter& w) {
     WriteIniFile(w, b, {same});
     WriteIniFile(w, a, {{"[D]", {{"k", "1"}, {"k", "2"}}}, {"[S]", {{"z", "1"}, {"b", "2"}}}});
@@ -509,23 +280,15 @@ TEST(CompareSystemFiles, FilesAndEntriesAreMatchedByNameWhateverTheirOrder) {
     WriteIniFile(w, a, {{"[D]", {{"k", "1"}, {"k", "3"}}}, {"[S]", {{"z", "1"}, {"c", "3"}, {"b", "5"}}}});
     WriteIniFile(w, b, {same});
   });
-  ScriptedInteraction ui;
-  Workspace ws;
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"), ws.Trees(), ws.noCheck,
-                        ws.images, ws.info);
-  const TreeNode* top = ws.sysResult.First();
-  ASSERT_EQ(ChildTexts(top), (std::vector<std::string>{c, a, b}));
-  EXPECT_EQ(top->Child(0)->StateIndex(), stAdded);
-  const TreeNode* fileA = top->Child(1);
-  EXPECT_EQ(ChildTexts(fileA), (std::vector<std::string>{"[D]", "[S]"}));
-  EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, fileA->Child(0)),
-            (std::vector<std::string>{"k 11 2", "k 12 3"}));
-  EXPECT_EQ(Records(ws.info, ResultSection::SystemFiles, fileA->Child(1)),
-            (std::vector<std::string>{"c 9 3", "b 11 2", "b 12 5"}));
-  EXPECT_EQ(top->Child(2)->StateIndex(), stNeutral);
+  Compare("alt.TSD", "neu.TSD");
+  const TreeNode* top = sysResult.First();
+  ASSERT_EQ(Children(top), (V{c + " 6", a + " 0", b + " 0"}));
   EXPECT_EQ(top->Child(2)->Count(), 0u);
+  const TreeNode* fileA = top->Child(1);
+  ASSERT_EQ(Children(fileA), (V{"[D] 8", "[S] 8"}));
+  EXPECT_EQ(Records(RS::SystemFiles, fileA->Child(0)), (V{"k 11 2", "k 12 3"}));
+  EXPECT_EQ(Records(RS::SystemFiles, fileA->Child(1)), (V{"c 9 3", "b 11 2", "b 12 5"}));
   // The second "k" of [D] is a key found twice: its values cannot be exported.
-  EXPECT_EQ(ui.Texts(), (std::vector<std::string>{"Nicht INI-gerechten Wert gefunden :" + a +
-                                                  "\\[D]\\k\rDiese Werte können nicht in Installdateien exportiert "
-                                                  "werden"}));
+  EXPECT_EQ(ui.Texts(), V{"Nicht INI-gerechten Wert gefunden :" + a +
+                          "\\[D]\\k\rDiese Werte können nicht in Installdateien exportiert werden"});
 }

@@ -1,576 +1,186 @@
 // The system-file section: file kinds and paths, INI and text blocks written from real
-// files, copying and skipping stored blocks, and reading text files as lines.
+// files in every encoding, and counts of stored blocks.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
-#include "core/exceptions.h"
-#include "core/identity.h"
-#include "core/registry.h"
-#include "platform/names.h"
+#include "model/copy_records.h"
+#include "model/data_codes.h"
+#include "model/system_file_kind.h"
 #include "platform/stream.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
-#include "model/data_codes.h"
-#include "model/data_stream.h"
 #include "snapshot/system_files.h"
-#include "model/copy_records.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using V = std::vector<std::string>;
 
-// Records what the section writer shows: every Update() with the three fields as they
-// were at that moment, and every message.
-class RecordingReport : public SnapshotReport {
- public:
-  struct Shown {
-    std::string status;
-    int32_t max;
-    int32_t pos;
-    bool operator==(const Shown&) const = default;
-  };
-  std::vector<Shown> updates;
-  std::vector<std::string> errors;
-
-  void Update() override { updates.push_back({StatusText, ProgressMax, ProgressPos}); }
+// Every Update() as "status|max|pos" at that moment, and every message.
+struct RecordingReport : SnapshotReport {
+  V updates, errors;
+  void Update() override {
+    updates.push_back(StatusText + "|" + std::to_string(ProgressMax) + "|" + std::to_string(ProgressPos));
+  }
   void ShowError(const std::string& message) override { errors.push_back(message); }
 };
 
-std::ostream& operator<<(std::ostream& os, const RecordingReport::Shown& s) {
-  return os << "{\"" << s.status << "\", " << s.max << ", " << s.pos << "}";
-}
-
-struct Entry {
-  std::string key;  // the line text for text blocks
-  int32_t status;
-  std::string value;  // the line index for text blocks
-  bool operator==(const Entry&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Entry& e) {
-  return os << "{\"" << e.key << "\", " << e.status << ", \"" << e.value << "\"}";
-}
-
-struct Section {
-  std::string header;
-  std::vector<Entry> entries;
-  bool operator==(const Section&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const Section& s) {
-  os << s.header << ":";
-  for (const Entry& e : s.entries) os << " " << e;
-  return os;
-}
-
+// The message of the error f raises; empty when it raises none.
 template <typename F>
-Bytes Written(F write) {
-  platform::MemoryStream stream;
-  {
-    DataWriter w(stream);
-    write(w);
-  }
-  return stream.Bytes();
+std::string ErrorOf(F f) try {
+  f();
+  return "";
+} catch (const std::exception& e) {
+  return e.what();
 }
 
-Bytes SectionBytes(const std::vector<SystemFileEntry>& files, RecordingReport& report,
-                   const std::string& pathToSystemFiles = "C:\\") {
-  return Written([&](DataWriter& w) { WriteSystemFilesSection(w, files, pathToSystemFiles, report); });
-}
-
-// Reads a section of one watched file back, strictly by the stored layout.
-std::vector<Section> ReadSingleFileSection(const Bytes& bytes, const std::string& entryText, bool ini) {
+// A stored section read back strictly by its layout: per file its entry text, then
+// "[header]{key→value|...}" per INI section or "{text@index|...}" for a text file.
+V ReadSection(const Bytes& bytes) {
   platform::MemoryStream stream(bytes);
   DataReader r(stream);
-  EXPECT_EQ(r.ReadString(), kSystemFilesHeader);
-  r.ReadListBegin();
-  EXPECT_EQ(r.ReadString(), entryText);
-  std::vector<Section> sections;
-  auto readEntries = [&](Section& s) {
-    const int32_t n = r.ReadInteger();
-    for (int32_t i = 0; i < n; ++i) {
-      Entry e;
-      e.key = r.ReadString();
-      e.status = r.ReadInteger();
-      e.value = ini ? r.ReadString() : std::to_string(r.ReadInteger());
-      s.entries.push_back(e);
+  EXPECT_EQ(r.ReadString(), "* THIS IS A TIDYSWEEP SYSTEMFILES DATAFILE *");
+  V files;
+  for (r.ReadListBegin(); !r.EndOfList();) {
+    std::string s = r.ReadString();
+    const bool ini = s.ends_with("(INI)");
+    for (int32_t i = 0, n = ini ? r.ReadInteger() : 1; i < n; ++i) {
+      s += (ini ? r.ReadString() : "") + "{";
+      for (int32_t j = 0, m = r.ReadInteger(); j < m; ++j) {
+        s.append(j ? "|" : "").append(r.ReadString());
+        EXPECT_EQ(r.ReadInteger(), rsSnapshot) << s;
+        s.append(ini ? "→" : "@").append(ini ? r.ReadString() : std::to_string(r.ReadInteger()));
+      }
+      s += "}";
     }
-  };
-  if (ini) {
-    const int32_t n = r.ReadInteger();
-    for (int32_t i = 0; i < n; ++i) {
-      Section s;
-      s.header = r.ReadString();
-      readEntries(s);
-      sections.push_back(s);
-    }
-  } else {
-    Section s;
-    readEntries(s);
-    sections.push_back(s);
+    files.push_back(s);
   }
   r.ReadListEnd();
   EXPECT_EQ(r.Remaining(), 0);
-  return sections;
+  return files;
 }
 
 class SystemFileSection : public ::testing::Test {
  protected:
-  // Writes content into a file of the temporary folder and stores the section of that
-  // one file; returns the INI sections as read back.
-  std::vector<Section> Ini(const std::string& content) {
-    const std::string path = temp_.File("test.ini");
-    WriteFileBytes(path, content);
-    const std::string entry = path + "(INI)";
-    return ReadSingleFileSection(SectionBytes({{entry, stChecked}}, report_), entry, true);
+  Bytes Section(const std::vector<SystemFileEntry>& files) {
+    platform::MemoryStream stream;
+    DataWriter w(stream);
+    WriteSystemFilesSection(w, files, "C:\\", report_);
+    w.Flush();
+    return stream.Bytes();
   }
-  // The same for a text file: its lines as (text, status, index).
-  std::vector<Entry> Text(const std::string& content) {
-    const std::string path = temp_.File("test.txt");
-    WriteFileBytes(path, content);
-    const std::string entry = path + "(TXT)";
-    return ReadSingleFileSection(SectionBytes({{entry, stChecked}}, report_), entry, false).at(0).entries;
+  // The block stored for content as the one watched file (INI or text).
+  std::string Stored(const std::string& content, bool ini) {
+    const std::string entry = temp_.File(ini ? "test.ini" : "test.txt");
+    WriteFileBytes(entry, content);
+    const V files = ReadSection(Section({{entry + (ini ? "(INI)" : "(TXT)"), stChecked}}));
+    return files.size() == 1 ? files[0].substr(entry.size() + 5) : "?";
   }
 
   TempFolder temp_;
   RecordingReport report_;
 };
 
-Entry E(const std::string& key, const std::string& value) { return {key, rsSnapshot, value}; }
-Entry L(const std::string& text, int index) { return {text, rsSnapshot, std::to_string(index)}; }
-
 }  // namespace
 
-// ---------------------------------------------------------------------------------
-// Whole section
-
-TEST_F(SystemFileSection, WritesEachCheckedFileWithItsBlockByteForByte) {
-  const std::string ini = temp_.File("a.ini");
-  const std::string txt = temp_.File("t.txt");
-  WriteFileBytes(ini, "; comment\r\n[Zeta]\r\nb = 2\r\n[alpha]\r\nkey=val=x\r\nnoequals\r\n");
-  WriteFileBytes(txt, "zz\r\n  \r\nYy\r\n");
-  // The unchecked file does not exist: reading it would show a message.
-  const std::vector<SystemFileEntry> files = {
-      {ini + "(INI)", stChecked},
-      {temp_.File("missing.ini") + "(INI)", stUnchecked},
-      {txt + "(TXT)", stPartial},
-  };
-
-  const Bytes bytes = SectionBytes(files, report_);
-
-  const Bytes expected = Written([&](DataWriter& w) {
-    w.WriteString("* THIS IS A TIDYSWEEP SYSTEMFILES DATAFILE *");
-    w.WriteListBegin();
-    w.WriteString(ini + "(INI)");
-    w.WriteInteger(2);
-    w.WriteString("[alpha]");
-    w.WriteInteger(2);
-    w.WriteString("key"), w.WriteInteger(21), w.WriteString("val=x");
-    w.WriteString(""), w.WriteInteger(21), w.WriteString("noequals");
-    w.WriteString("[Zeta]");
-    w.WriteInteger(1);
-    w.WriteString("b "), w.WriteInteger(21), w.WriteString(" 2");
-    w.WriteString(txt + "(TXT)");
-    w.WriteInteger(2);
-    w.WriteString("Yy"), w.WriteInteger(21), w.WriteInteger(2);
-    w.WriteString("zz"), w.WriteInteger(21), w.WriteInteger(0);
-    w.WriteListEnd();
-  });
-  EXPECT_EQ(bytes, expected);
-  EXPECT_TRUE(report_.errors.empty());
-
-  // The text block at the end, as literal bytes: count, then text, status, index.
-  const Bytes tail = {2, 2, 6, 2, 'Y', 'y', 2, 21, 2, 2, 6, 2, 'z', 'z', 2, 21, 2, 0, 0};
-  ASSERT_GE(bytes.size(), tail.size());
-  EXPECT_EQ(Bytes(bytes.end() - tail.size(), bytes.end()), tail);
-
-  // The maximum is the number of children, the position the child's index.
-  const std::vector<RecordingReport::Shown> updates = {
-      {" Systemdateien speichern", 3, 0},
-      {" Systemdateien speichern", 3, 0},
-      {" Systemdateien speichern", 3, 2},
-      {" Status", 0, 0},
-  };
-  EXPECT_EQ(report_.updates, updates);
-}
-
-TEST_F(SystemFileSection, AnEntryOfUnknownKindEndsTheSectionWithItsMessage) {
-  const std::string txt = temp_.File("t.txt");
-  WriteFileBytes(txt, "x\r\n");
-  platform::MemoryStream stream;
-  DataWriter w(stream);
-  try {
-    WriteSystemFilesSection(w, {{txt + "(TXT)", stChecked}, {"readme.doc", stChecked}, {"WIN.INI", stChecked}},
-                            "C:\\", report_);
-    FAIL() << "no error raised";
-  } catch (const EQuitawayError& e) {
-    EXPECT_STREQ(e.what(), "Konnte den Dateityp für readme.doc nicht feststellen");
-  }
-  w.Flush();
-  // Everything up to the entry text of the failing entry is there; the list stays open.
-  const Bytes expected = Written([&](DataWriter& x) {
-    x.WriteString(kSystemFilesHeader);
-    x.WriteListBegin();
-    x.WriteString(txt + "(TXT)");
-    x.WriteInteger(1);
-    x.WriteString("x"), x.WriteInteger(21), x.WriteInteger(0);
-    x.WriteString("readme.doc");
-  });
-  EXPECT_EQ(stream.Bytes(), expected);
-}
-
-TEST_F(SystemFileSection, UnreadableFilesAreReportedAndStoredEmpty) {
-  const std::string missing = temp_.File("nothere.ini");
-  const std::string folder = temp_.Path() + "sub";
-  ASSERT_TRUE(CreateDirectoryW(platform::Utf8ToWide(folder).c_str(), nullptr));
-  const std::vector<SystemFileEntry> files = {{missing + "(INI)", stChecked}, {folder + "(TXT)", stChecked}};
-
-  const Bytes bytes = SectionBytes(files, report_);
-
-  const Bytes expected = Written([&](DataWriter& w) {
-    w.WriteString(kSystemFilesHeader);
-    w.WriteListBegin();
-    w.WriteString(missing + "(INI)");
-    w.WriteInteger(0);
-    w.WriteString(folder + "(TXT)");
-    w.WriteInteger(0);
-    w.WriteListEnd();
-  });
-  EXPECT_EQ(bytes, expected);
-  ASSERT_EQ(report_.errors.size(), 2u);
-  const std::string prefix = "Die Datei kann nicht geöffnet werden: \"" + missing + "\": ";
-  EXPECT_EQ(report_.errors[0].substr(0, prefix.size()), prefix);
-  EXPECT_GT(report_.errors[0].size(), prefix.size());  // the system's reason follows
-  EXPECT_NE(report_.errors[1].find("\"" + folder + "\""), std::string::npos);
-}
-
-// ---------------------------------------------------------------------------------
-// INI blocks
-
-TEST_F(SystemFileSection, IniHeadersAndEntriesAreTrimmedButKeysAndValuesKeepInnerBlanks) {
-  const auto sections = Ini("   [Boot]  \r\n  shell = explorer.exe \r\n\tpath=C:\\a b\t\r\n");
-  const std::vector<Section> expected = {{"[Boot]", {E("shell ", " explorer.exe"), E("path", "C:\\a b")}}};
-  EXPECT_EQ(sections, expected);
-}
-
-TEST_F(SystemFileSection, IniSectionsEndAtTheNextHeaderButBracketedLinesWithEqualsAreEntries) {
-  const auto sections = Ini(
-      "[one]\n"
-      "[two]\n"
-      "; a comment\n"
-      "\n"
-      "   ;indented comment\n"
-      "k=v\n"
-      "[a=b]\n"
-      "=empty key\n"
-      "[three]\n"
-      "z=1\n");
-  // "[a=b]" is collected as a header too (it begins and ends with brackets), and its
-  // own entries run to the next header without "=".
-  const std::vector<Section> expected = {
-      {"[a=b]", {E("", "empty key")}},
-      {"[one]", {}},
-      {"[three]", {E("z", "1")}},
-      {"[two]", {E("k", "v"), E("[a", "b]"), E("", "empty key")}},
-  };
-  EXPECT_EQ(sections, expected);
-  EXPECT_TRUE(report_.errors.empty());
-}
-
-TEST_F(SystemFileSection, IniEmptySectionNameIsReportedAndStoredWithoutEntries) {
-  const auto sections = Ini("[]\r\nx=1\r\n[s]\r\ny=2\r\n");
-  const std::vector<Section> expected = {{"[]", {}}, {"[s]", {E("y", "2")}}};
-  EXPECT_EQ(sections, expected);
-  ASSERT_EQ(report_.errors.size(), 1u);
-  EXPECT_EQ(report_.errors[0], "In Datei '" + temp_.File("test.ini") +
-                                   "' ist ein Abschnitt, dessen Name leer ist.\r"
-                                   "Die Werte des Abschnitts können nicht gelesen werden");
-}
-
-TEST_F(SystemFileSection, IniDuplicateHeadersAreStoredTwiceWithTheEntriesOfTheFirst) {
-  const auto sections = Ini("[d]\nx=1\n[e]\ny=2\n[d]\nz=3\n[D]\nw=4\n");
-  // Found without regard to case: "[D]" also gets the entries after the first "[d]".
-  ASSERT_EQ(sections.size(), 4u);
-  EXPECT_EQ(sections[3], (Section{"[e]", {E("y", "2")}}));
-  int lower = 0;
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_TRUE(platform::SameText(sections[i].header, "[d]")) << sections[i];
-    EXPECT_EQ(sections[i].entries, std::vector<Entry>{E("x", "1")}) << sections[i];
-    lower += sections[i].header == "[d]";
-  }
-  EXPECT_EQ(lower, 2);
-}
-
-TEST_F(SystemFileSection, IniHeadersAreSortedByTheLocaleWithoutRegardToCase) {
-  const auto sections = Ini("[b]\n[C]\n[Äpfel]\n[a]\n");
-  std::vector<std::string> headers;
-  for (const Section& s : sections) headers.push_back(s.header);
-  EXPECT_EQ(headers, (std::vector<std::string>{"[a]", "[Äpfel]", "[b]", "[C]"}));
-}
-
-// ---------------------------------------------------------------------------------
-// Text blocks
-
-TEST_F(SystemFileSection, TextLinesAreSortedWithTheirIndexAndBlankLinesDropped) {
-  EXPECT_EQ(Text("b\r\n\r\na\r\n"), (std::vector<Entry>{L("a", 2), L("b", 0)}));
-  // Stored as read: inner and surrounding blanks stay; blank-only lines go.
-  EXPECT_EQ(Text("  SET X=1 \n \t \nREM\n"), (std::vector<Entry>{L("  SET X=1 ", 0), L("REM", 2)}));
-  // Without regard to case, and equal lines keep their file order.
-  EXPECT_EQ(Text("B\nx\na\nC\nx\n"),
-            (std::vector<Entry>{L("a", 2), L("B", 0), L("C", 3), L("x", 1), L("x", 4)}));
-  EXPECT_EQ(Text(""), std::vector<Entry>{});
-  EXPECT_TRUE(report_.errors.empty());
-}
-
-// ---------------------------------------------------------------------------------
-// Kinds and paths
-
-TEST(SystemFileKind, FixedNamesAndMarkedPaths) {
-  std::string path;
-  const std::string windows = platform::WindowsFolder();
-  ASSERT_FALSE(windows.empty());
-  const std::string folder = windows.back() == '\\' ? windows : windows + "\\";
-
-  EXPECT_EQ(FileKindOf("win.ini ", path, "D:\\boot\\"), sfWindowsIni);
-  EXPECT_EQ(path, folder + "win.ini");
-  EXPECT_EQ(FileKindOf(" SYSTEM.INI", path, "D:\\boot\\"), sfWindowsIni);
-  EXPECT_EQ(path, folder + "SYSTEM.INI");
-
-  EXPECT_EQ(FileKindOf("AUTOEXEC.BAT", path, "D:\\boot\\"), sfSystemText);
-  EXPECT_EQ(path, "D:\\boot\\AUTOEXEC.BAT");
-  EXPECT_EQ(FileKindOf("Config.Sys", path, "C:\\"), sfSystemText);
-  EXPECT_EQ(path, "C:\\Config.Sys");
-
-  EXPECT_EQ(FileKindOf("C:\\x\\my file (INI)", path, "C:\\"), sfUserIni);
-  EXPECT_EQ(path, "C:\\x\\my file ");  // the blank before the mark stays
-  EXPECT_EQ(FileKindOf("  C:\\x\\notes.txt(txt)  ", path, "C:\\"), sfUserText);
-  EXPECT_EQ(path, "C:\\x\\notes.txt");
-  EXPECT_EQ(FileKindOf("C:\\Über\\app.cfg(Ini)", path, "C:\\"), sfUserIni);
-  EXPECT_EQ(path, "C:\\Über\\app.cfg");
-  // A fixed name with a mark is a marked path.
-  EXPECT_EQ(FileKindOf("WIN.INI(TXT)", path, "C:\\"), sfUserText);
-  EXPECT_EQ(path, "WIN.INI");
-}
-
-TEST(SystemFileKind, UnknownEntriesRaiseTheirMessage) {
-  std::string path;
-  for (const std::string text : {"readme.txt", "", "(IN)", "WIN.INI.BAK", "C:\\x(INI)x"}) {
-    try {
-      FileKindOf(text, path, "C:\\");
-      ADD_FAILURE() << "no error for '" << text << "'";
-    } catch (const EQuitawayError& e) {
-      EXPECT_EQ(std::string(e.what()), "Konnte den Dateityp für " + text + " nicht feststellen");
-    }
-  }
-  // Blanks after the mark do not hide it.
-  EXPECT_EQ(FileKindOf("C:\\x(INI) ", path, "C:\\"), sfUserIni);
-  EXPECT_EQ(path, "C:\\x");
-}
-
-TEST(SystemFileKind, TheFormWithoutPathReadsTheSetting) {
-  // Settings below a key of the test's own, removed again at the end.
-  struct SettingsKeyOfOwn {
-    const std::wstring key = L"Software\\Velmoria\\QuitawayTests\\system_files";
-    SettingsKeyOfOwn() {
-      RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
-      OpenSettingsRegistry(platform::WideToUtf8(key));
-    }
-    ~SettingsKeyOfOwn() {
-      CloseSettingsRegistry();
-      RegDeleteTreeW(HKEY_CURRENT_USER, key.c_str());
-    }
-  } settings;
-  SettingsRegistry().WriteString("PathToSystemFiles", "E:\\dos\\");
-  std::string path;
-  EXPECT_EQ(FileKindOf("CONFIG.SYS", path), sfSystemText);
-  EXPECT_EQ(path, "E:\\dos\\CONFIG.SYS");
-}
-
-// ---------------------------------------------------------------------------------
-// Copying and skipping stored blocks
-
-TEST_F(SystemFileSection, CopyReplacesEveryStatusAndSkippingLeavesTheReaderAfterTheBlock) {
-  const std::string ini = temp_.File("c.ini");
-  const std::string txt = temp_.File("c.txt");
-  WriteFileBytes(ini, "[s2]\nk=v\n[s1]\nnoequals\na=\n");
-  WriteFileBytes(txt, "line two\nline one\n");
-  const Bytes section = SectionBytes({{ini + "(INI)", stChecked}, {txt + "(TXT)", stChecked}}, report_);
-  const Bytes emptyIni = Written([](DataWriter& w) { w.WriteInteger(0); });
-
-  // Copy: every status becomes rsNew; everything else stays.
-  platform::MemoryStream in(section);
-  DataReader r(in);
-  const Bytes copied = Written([&](DataWriter& w) {
-    w.WriteString(r.ReadString());
-    r.ReadListBegin();
-    w.WriteListBegin();
-    std::vector<bool> results;
-    while (!r.EndOfList()) {
-      const std::string entry = r.ReadString();
-      w.WriteString(entry);
-      std::string path;
-      const int kind = FileKindOf(entry, path, "C:\\");
-      results.push_back(CopySysTree(r, &w, rsNew, IsIniKind(kind), kind));
-    }
-    r.ReadListEnd();
-    w.WriteListEnd();
-    EXPECT_EQ(results, (std::vector<bool>{true, false}));
-  });
-  const Bytes expected = Written([&](DataWriter& w) {
-    w.WriteString(kSystemFilesHeader);
-    w.WriteListBegin();
-    w.WriteString(ini + "(INI)");
-    w.WriteInteger(2);
-    w.WriteString("[s1]");
-    w.WriteInteger(2);
-    w.WriteString(""), w.WriteInteger(rsNew), w.WriteString("noequals");
-    w.WriteString("a"), w.WriteInteger(rsNew), w.WriteString("");
-    w.WriteString("[s2]");
-    w.WriteInteger(1);
-    w.WriteString("k"), w.WriteInteger(rsNew), w.WriteString("v");
-    w.WriteString(txt + "(TXT)");
-    w.WriteInteger(2);
-    w.WriteString("line one"), w.WriteInteger(rsNew), w.WriteInteger(1);
-    w.WriteString("line two"), w.WriteInteger(rsNew), w.WriteInteger(0);
-    w.WriteListEnd();
-  });
-  EXPECT_EQ(copied, expected);
-
-  // Skip: the same walk without a writer ends exactly at the list end, and an INI
-  // block without sections says so.
-  platform::MemoryStream again(section);
-  DataReader s(again);
-  s.ReadString();
-  s.ReadListBegin();
-  s.ReadString();
-  EXPECT_TRUE(CopySysTree(s, nullptr, rsNew, true, sfUserIni));
-  s.ReadString();
-  EXPECT_FALSE(CopySysTree(s, nullptr, rsNew, false, sfUserText));
-  EXPECT_TRUE(s.EndOfList());
-  s.ReadListEnd();
-  EXPECT_EQ(s.Remaining(), 0);
-
-  platform::MemoryStream none(emptyIni);
-  DataReader n(none);
-  EXPECT_FALSE(CopySysTree(n, nullptr, rsNew, true, sfWindowsIni));
-  EXPECT_EQ(n.Remaining(), 0);
-}
-
-TEST(SystemFileCopy, EntriesByKindAndDamagedCounts) {
-  // One entry record of each kind, followed by a marker.
-  const Bytes iniEntry = Written([](DataWriter& w) {
-    w.WriteInteger(rsOldOfAltered), w.WriteString("value"), w.WriteString("after");
-  });
-  const Bytes textEntry = Written([](DataWriter& w) {
-    w.WriteInteger(rsSnapshot), w.WriteInteger(70000), w.WriteString("after");
-  });
-  for (int kind : {sfWindowsIni, sfSystemText}) {
-    const Bytes& entry = IsIniKind(kind) ? iniEntry : textEntry;
-    platform::MemoryStream in(entry);
-    DataReader r(in);
-    const Bytes out = Written([&](DataWriter& w) { CopySysEntry(r, &w, rsDeleted | flDone, kind); });
-    EXPECT_EQ(r.ReadString(), "after");
-    const Bytes expected = Written([&](DataWriter& w) {
-      w.WriteInteger(rsDeleted | flDone);
-      if (IsIniKind(kind)) w.WriteString("value");
-      else w.WriteInteger(70000);
-    });
-    EXPECT_EQ(out, expected) << "kind " << kind;
-  }
-  // A kind outside 0..3 has nothing after the name.
-  platform::MemoryStream in(textEntry);
-  DataReader r(in);
-  CopySysEntry(r, nullptr, rsNew, 7);
-  EXPECT_EQ(r.Position(), 0);
-
-  // A count far beyond what the rest of the data can hold fails before anything is
-  // read into memory, at section and at entry level.
-  for (bool atSectionLevel : {true, false}) {
-    const Bytes damaged = Written([](DataWriter& w) {
-      w.WriteInteger(0x7FFFFFF0);
-      w.WriteString("[s]");
-      w.WriteInteger(0);
-    });
-    platform::MemoryStream d(damaged);
-    DataReader dr(d);
-    EXPECT_THROW(CopySysTree(dr, nullptr, rsNew, atSectionLevel, sfUserIni), EReadError);
-  }
-  // A count that would fit names alone but not whole entries is refused as a count.
-  const Bytes shortEntries = Written([](DataWriter& w) {
-    w.WriteInteger(3);
-    for (int i = 0; i < 3; ++i) w.WriteString("k");
-  });
-  platform::MemoryStream se(shortEntries);
-  DataReader ser(se);
-  try {
-    CopySysTree(ser, nullptr, rsNew, false, sfSystemText);
-    ADD_FAILURE() << "no error raised";
-  } catch (const EReadError& e) {
-    EXPECT_NE(std::string(e.what()).find("Ungültige Anzahl 3"), std::string::npos) << e.what();
-  }
-}
-
-// ---------------------------------------------------------------------------------
-// Text files as lines
-
-TEST(SystemFileTextFile, EncodingsAreRecognised) {
-  EXPECT_EQ(platform::DecodeTextBytes("\xEF\xBB\xBF" "Gr\xC3\xBC\xC3\x9F"), "Grüß");
-  EXPECT_EQ(platform::DecodeTextBytes("Gr\xC3\xBC\xC3\x9F"), "Grüß");
-  EXPECT_EQ(platform::DecodeTextBytes("Gr\xFC\xDF \x80"), "Grüß €");  // Windows-1252
-  EXPECT_EQ(platform::DecodeTextBytes(std::string("\xFF\xFE" "G\0r\0\xFC\0\xAC\x20", 10)), "Grü€");
-  EXPECT_EQ(platform::DecodeTextBytes(std::string("\xFE\xFF\0G\0r", 6)), "Gr");
-  EXPECT_EQ(platform::DecodeTextBytes(""), "");
-}
-
-TEST(SystemFileTextFile, LinesEndAtAnyLineBreak) {
-  using V = std::vector<std::string>;
-  EXPECT_EQ(platform::SplitLines("a\r\nb\r\n"), (V{"a", "b"}));
-  EXPECT_EQ(platform::SplitLines("a\rb\rc"), (V{"a", "b", "c"}));
-  EXPECT_EQ(platform::SplitLines("a\nb\n"), (V{"a", "b"}));
-  EXPECT_EQ(platform::SplitLines("a\r\n\r\n"), (V{"a", ""}));
-  EXPECT_EQ(platform::SplitLines("a\n\rb"), (V{"a", "", "b"}));  // LF CR is two breaks
-  EXPECT_EQ(platform::SplitLines("\n"), (V{""}));
-  EXPECT_EQ(platform::SplitLines(""), V{});
-}
-
-TEST(SystemFileTextFile, RealFilesInEveryEncodingAndOpenElsewhere) {
-  TempFolder temp;
-  using V = std::vector<std::string>;
-  const std::pair<std::string, V> cases[] = {
-      {"\xEF\xBB\xBF[Abschnitt]\r\nSchl\xC3\xBCssel=1\r\n", V{"[Abschnitt]", "Schlüssel=1"}},
-      {"[Abschnitt]\rSchl\xFCssel=1\r", V{"[Abschnitt]", "Schlüssel=1"}},
-      {std::string("\xFF\xFE" "a\0\r\0\n\0\xE4\0", 10), V{"a", "ä"}},
-  };
-  for (const auto& [bytes, lines] : cases) {
-    const std::string file = temp.File("f.ini");
-    WriteFileBytes(file, bytes);
-    V read{"stale"};
-    std::string error;
-    EXPECT_TRUE(platform::ReadTextFileLines(file, read, error)) << error;
-    EXPECT_EQ(read, lines);
-  }
-
-  // A file another program holds open for writing is still read.
-  const std::string file = temp.File("open.txt");
-  WriteFileBytes(file, "eins\nzwei");
-  HANDLE h = CreateFileW(platform::Utf8ToWide(file).c_str(), GENERIC_READ | GENERIC_WRITE,
+// The checked files in turn, each with its block; an unreadable one is reported and
+// stored empty, and an entry of unknown kind ends the section.
+TEST_F(SystemFileSection, StoresEachCheckedFileReportsUnreadableOnesAndShowsProgress) {
+  const std::string ini = temp_.File("a.ini"), txt = temp_.File("t.txt"), missing = temp_.File("fehlt.ini");
+  WriteFileBytes(ini, "[s]\r\nk=v\r\n");
+  WriteFileBytes(txt, "zz\r\nYy\r\n");
+  // The INI file is read while another program holds it open for writing; the
+  // unchecked one is not read (it does not exist).
+  HANDLE h = CreateFileW(platform::Utf8ToWide(ini).c_str(), GENERIC_READ | GENERIC_WRITE,
                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  V read;
-  std::string error;
-  EXPECT_TRUE(platform::ReadTextFileLines(file, read, error)) << error;
+  const Bytes bytes = Section({{ini + "(INI)", stChecked}, {temp_.File("x.ini") + "(INI)", stUnchecked},
+                               {txt + "(TXT)", stPartial}, {missing + "(INI)", stChecked}});
   CloseHandle(h);
-  EXPECT_EQ(read, (V{"eins", "zwei"}));
+  EXPECT_EQ(ReadSection(bytes), (V{ini + "(INI)[s]{k→v}", txt + "(TXT){Yy@1|zz@0}", missing + "(INI)"}));
+  const std::string prefix = "Die Datei kann nicht geöffnet werden: \"" + missing + "\": ";
+  ASSERT_EQ(report_.errors.size(), 1u);
+  EXPECT_EQ(report_.errors[0].rfind(prefix, 0), 0u) << report_.errors[0];
+  EXPECT_GT(report_.errors[0].size(), prefix.size());  // the system's reason follows
+  // The maximum is the number of files, the position the index of the file stored.
+  const std::string saving = " Systemdateien speichern|4|";
+  EXPECT_EQ(report_.updates, (V{saving + "0", saving + "0", saving + "2", saving + "3", " Status|0|0"}));
+  EXPECT_EQ(ErrorOf([&] { Section({{txt + "(TXT)", stChecked}, {"readme.doc", stChecked}}); }),
+            "Konnte den Dateityp für readme.doc nicht feststellen");
+}
 
-  // Failure: false, no lines, a German text that names the file.
-  const std::string missing = temp.File("fehlt.ini");
-  read = {"stale"};
-  EXPECT_FALSE(platform::ReadTextFileLines(missing, read, error));
-  EXPECT_TRUE(read.empty());
-  EXPECT_EQ(error.rfind("Die Datei kann nicht geöffnet werden: \"" + missing + "\": ", 0), 0u) << error;
+TEST_F(SystemFileSection, IniAndTextBlocksKeepTheirRules) {
+  struct Case { const char* name; bool ini; std::string content, stored; };
+  const Case cases[] = {
+      // Headers and entries are trimmed; keys and values keep their inner blanks.
+      {"trim", true, "   [Boot]  \r\n  shell = explorer.exe \r\n\tpath=C:\\a b\t\r\n",
+       "[Boot]{shell → explorer.exe|path→C:\\a b}"},
+      // The key ends at the first "="; a line without one is a value without a key.
+      {"split", true, "[s]\r\nkey=val=x\r\nnoequals\r\n=v\r\n", "[s]{key→val=x|→noequals|→v}"},
+      // A section ends at the next header without "=", comments and blank lines left
+      // out; "[a=b]" is collected as a header too.
+      {"headers", true, "[one]\n[two]\n; c\n\n   ;c\nk=v\n[a=b]\nx\n[three]\nz=1\n",
+       "[a=b]{→x}[one]{}[three]{z→1}[two]{k→v|[a→b]|→x}"},
+      {"empty name", true, "[]\r\nx=1\r\n[s]\r\ny=2\r\n", "[]{}[s]{y→2}"},
+      // Found without regard to case: each "[d]" gets the entries after the first.
+      {"twice", true, "[d]\nx=1\n[e]\ny=2\n[d]\nz=3\n[D]\nw=4\n", "[d]{x→1}[d]{x→1}[D]{x→1}[e]{y→2}"},
+      {"locale order", true, "[b]\n[C]\n[Äpfel]\n[a]\n", "[a]{}[Äpfel]{}[b]{}[C]{}"},
+      // Lines sorted without regard to case, equal ones in file order; blank lines go,
+      // the blanks of other lines stay.
+      {"lines", false, "B\nx\n \t \na\nC\nx\n", "{a@3|B@0|C@4|x@1|x@5}"},
+      {"blanks", false, "  SET X=1 \nREM\n", "{  SET X=1 @0|REM@1}"},
+      {"empty", false, "", "{}"},
+      // Every encoding and line break; an empty line still counts.
+      {"UTF-8 mark", false, "\xEF\xBB\xBF" "Gr\xC3\xBC\xC3\x9F\r\nb\r\n", "{b@1|Grüß@0}"},
+      {"UTF-8", false, "Gr\xC3\xBC\xC3\x9F\rb\rc", "{b@1|c@2|Grüß@0}"},
+      {"Windows-1252", false, "Gr\xFC\xDF \x80\n\rb", "{b@2|Grüß €@0}"},  // LF CR: two breaks
+      {"UTF-16 LE", false, std::string("\xFF\xFE" "G\0\xFC\0\xAC\x20\r\0\n\0\xE4\0", 14), "{ä@1|Gü€@0}"},
+      {"UTF-16 BE", true, std::string("\xFE\xFF\0[\0s\0]", 8), "[s]{}"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Stored(c.content, c.ini), c.stored) << c.name;
+  EXPECT_EQ(report_.errors, V{"In Datei '" + temp_.File("test.ini") +
+                              "' ist ein Abschnitt, dessen Name leer ist.\r"
+                              "Die Werte des Abschnitts können nicht gelesen werden"});
+}
+
+TEST(SystemFileKind, FixedNamesMarkedPathsAndUnknownEntries) {
+  const std::string windows = platform::WindowsFolder() + (platform::WindowsFolder().ends_with('\\') ? "" : "\\");
+  const std::tuple<const char*, int, std::string> cases[] = {
+      {"win.ini ", sfWindowsIni, windows + "win.ini"},  // fixed names are read without blanks
+      {" SYSTEM.INI", sfWindowsIni, windows + "SYSTEM.INI"},
+      {"AUTOEXEC.BAT", sfSystemText, "D:\\boot\\AUTOEXEC.BAT"},
+      {"Config.Sys", sfSystemText, "D:\\boot\\Config.Sys"},
+      {"C:\\x\\my file (INI)", sfUserIni, "C:\\x\\my file "},  // the blank before the mark stays
+      {"  C:\\x\\notes.txt(txt)  ", sfUserText, "C:\\x\\notes.txt"},
+      {"C:\\Über\\app.cfg(Ini)", sfUserIni, "C:\\Über\\app.cfg"},
+      {"WIN.INI(TXT)", sfUserText, "WIN.INI"},  // with a mark, a fixed name is a path
+  };
+  for (const auto& [text, kind, expected] : cases) {
+    std::string path;
+    EXPECT_EQ(FileKindOf(text, path, "D:\\boot\\"), kind) << text;
+    EXPECT_EQ(path, expected);
+  }
+  for (const std::string text : {"readme.txt", "", "(IN)", "WIN.INI.BAK", "C:\\x(INI)x"})
+    EXPECT_EQ(ErrorOf([&] { KindOfEntry(text); }), "Konnte den Dateityp für " + text + " nicht feststellen");
+}
+
+// A count beyond what the rest can hold is refused before anything is read, at section
+// and at entry level, also one that would fit the names alone.
+TEST(SystemFileCopy, DamagedCountsAreRefused) {
+  using Count = std::pair<int32_t, bool>;  // the count, and whether it is one of sections
+  for (const auto& [count, atSectionLevel] : {Count{0x7FFFFFF0, true}, Count{0x7FFFFFF0, false}, Count{3, false}}) {
+    platform::MemoryStream stream;
+    DataWriter w(stream);
+    w.WriteInteger(count), w.WriteString("k"), w.WriteString("k"), w.WriteString("k"), w.Flush();
+    stream.Seek(0);
+    DataReader r(stream);
+    const std::string error = ErrorOf([&] { CopySysTree(r, nullptr, rsNew, atSectionLevel, sfSystemText); });
+    EXPECT_NE(error.find("Ungültige Anzahl " + std::to_string(count)), std::string::npos) << error;
+  }
 }
