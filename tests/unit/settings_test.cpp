@@ -1,102 +1,54 @@
-// Settings: defaults, first-start write-back and the two accessors, on a settings
-// key of the test's own.
+// Settings: defaults, first-start write-back and the accessors, on a key of the test's own.
 #include <gtest/gtest.h>
 
-#include <windows.h>
-
-#include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/registry.h"
 #include "core/settings.h"
-#include "platform/text.h"
+#include "support/checks.h"
 
 namespace {
-
-constexpr char kKey[] = "Software\\Velmoria\\QuitawayTests\\settings";
+constexpr wchar_t kKey[] = L"Software\\Velmoria\\QuitawayTests\\settings";
 
 class SettingsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-    OpenSettingsRegistry(kKey);
-  }
-  void TearDown() override {
-    CloseSettingsRegistry();
-    RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-  }
+  void SetUp() override { TearDown(); OpenSettingsRegistry(platform::WideToUtf8(kKey)); }
+  void TearDown() override { CloseSettingsRegistry(); RegDeleteTreeW(HKEY_CURRENT_USER, kKey); }
 };
 
 }  // namespace
 
-TEST_F(SettingsTest, FirstStartWritesEverySettingWithItsDefault) {
-  TMyRegistry& reg = SettingsRegistry();
-  std::vector<std::string> before;
-  reg.GetValueNames(before);
-  EXPECT_TRUE(before.empty());
-
-  WriteBackAllSettings();
-
-  const std::string folder = ProgramFolder();
-  EXPECT_EQ(reg.ReadString("PathToSystemFiles"), "C:\\");
-  EXPECT_EQ(reg.ReadString("DefaultText"), "(Standard)");
-  EXPECT_EQ(reg.ReadString("EmptyText"), "(leer)");
-  EXPECT_EQ(reg.ReadString("BackupDir"), folder);
-  EXPECT_EQ(reg.ReadString("DLLBackupPath"), folder + "DLLBackup\\");
-  EXPECT_EQ(reg.ReadString("VersionExtList"), "*.exe\r\n*.dll\r\n*.ocx\r\n*.vbx");
-  EXPECT_EQ(static_cast<uint32_t>(reg.ReadInteger("HintColor")), 0x80000018u);
-  EXPECT_EQ(reg.ReadInteger("CaptionColor"), 0);
-  EXPECT_EQ(reg.ReadInteger("CaptionTextActive"), 0xFFFFFF);
-  EXPECT_EQ(reg.ReadInteger("CaptionTextInActive"), 0xC0C0C0);
-  const std::pair<const char*, int> numbers[] = {
-      {"ShowRegistryErrors", 0}, {"ShowHints", 1},   {"UseRecycleBin", 1},       {"BackupFiles", 0},
-      {"HandleSharedDLLs", 0},   {"MakeDLLBackup", 0}, {"UseDLLBackupRestore", 1}, {"StoreVersionInfo", 0}};
-  for (const auto& [name, value] : numbers) {
-    EXPECT_EQ(reg.GetDataType(name), rdInteger) << name;
-    EXPECT_EQ(reg.ReadInteger(name), value) << name;
-  }
-  std::vector<std::string> after;
-  reg.GetValueNames(after);
-  EXPECT_EQ(after.size(), SettingsTable().size());
-  EXPECT_EQ(after.size(), 18u);
-}
-
-TEST_F(SettingsTest, WriteBackKeepsWhatTheUserChose) {
-  WriteSetting("BackupDir", std::string("D:\\Sicherung\\"));
-  WriteSetting("HandleSharedDLLs", 2);
-  WriteSetting("HintColor", static_cast<int32_t>(0x80000018u));
-  WriteBackAllSettings();
-  EXPECT_EQ(ReadSettingText("BackupDir"), "D:\\Sicherung\\");
-  EXPECT_EQ(ReadSettingInt("HandleSharedDLLs"), 2);
-  EXPECT_EQ(static_cast<uint32_t>(ReadSettingInt("HintColor")), 0x80000018u);
-  EXPECT_TRUE(ReadSettingBool("UseRecycleBin"));
-}
-
-TEST_F(SettingsTest, AccessorsAndTheirMessages) {
+TEST_F(SettingsTest, FirstStartWritesEverySettingWithItsDefaultAndKeepsChoices) {
   EXPECT_EQ(std::get<std::string>(ReadSettingDef("EmptyText", std::string("(leer)"))), "(leer)");
-  EXPECT_EQ(std::get<int32_t>(ReadSettingDef("ShowHints", 1)), 1);
-  try {
-    ReadSetting("ShowHints");
-    FAIL();
-  } catch (const EMyRegistryException& e) {
-    EXPECT_STREQ(e.what(), "Values have not been initialized - Value: ShowHints");
-  }
+  EXPECT_EQ(ErrorOf([] { ReadSetting("ShowHints"); }), "Values have not been initialized - Value: ShowHints");
+  WriteSetting("EmptyText", 7);                           // a number in a text row becomes text
+  WriteSetting("HandleSharedDLLs", 2);
+  WriteSetting("ShowHints", std::string("0"));            // text that is a number becomes that number
+  WriteSetting("UseDLLBackupRestore", std::string("x"));  // text that is none gets the default
+  WriteBackAllSettings();
+  std::vector<std::string> names;
+  SettingsRegistry().GetValueNames(names);
+  EXPECT_EQ(names.size(), 18u);
+  for (const SettingDef& row : SettingsTable())
+    EXPECT_EQ(SettingsRegistry().GetDataType(row.name), row.kind == SettingKind::Text ? rdString : rdInteger);
+  const std::pair<const char*, std::string> texts[] = {{"EmptyText", "7"}, {"DefaultText", "(Standard)"},
+                                                       {"BackupDir", ProgramFolder()},
+                                                       {"DLLBackupPath", ProgramFolder() + "DLLBackup\\"}};
+  for (const auto& [name, value] : texts) EXPECT_EQ(ReadSettingText(name), value);
+  const std::pair<const char*, uint32_t> numbers[] = {{"HintColor", 0x80000018u}, {"UseRecycleBin", 1},
+                                                      {"BackupFiles", 0},         {"HandleSharedDLLs", 2},
+                                                      {"ShowHints", 0},           {"UseDLLBackupRestore", 1}};
+  for (const auto& [name, value] : numbers) EXPECT_EQ(static_cast<uint32_t>(ReadSettingInt(name)), value) << name;
+}
 
+TEST_F(SettingsTest, AccessorsConvertTextAndReportWhatTheyCannotRead) {
   const uint8_t bytes[] = {1, 2};
   SettingsRegistry().WriteBinaryData("Kaputt", bytes, rdBinary, 2);
-  for (auto read : {+[] { ReadSettingDef("Kaputt", 0); }, +[] { ReadSetting("Kaputt"); }}) {
-    try {
-      read();
-      FAIL();
-    } catch (const EMyRegistryException& e) {
-      EXPECT_STREQ(e.what(), "Unbekannter VariablenTyp beim Lesen aus der Registry");
-    }
-  }
-
+  for (auto read : {+[] { ReadSettingDef("Kaputt", 0); }, +[] { ReadSetting("Kaputt"); }})
+    EXPECT_EQ(ErrorOf(read), "Unbekannter VariablenTyp beim Lesen aus der Registry");
   WriteSetting("ShowHints", std::string("abc"));
   EXPECT_THROW(ReadSettingBool("ShowHints"), EConvertError);
-  WriteSetting("ShowHints", std::string("0"));
-  EXPECT_FALSE(ReadSettingBool("ShowHints"));
-  WriteBackAllSettings();  // text in a number row that is a number stays that number
-  EXPECT_EQ(SettingsRegistry().GetDataType("ShowHints"), rdInteger);
-  EXPECT_FALSE(ReadSettingBool("ShowHints"));
+  WriteSetting("ShowHints", std::string("7"));
+  EXPECT_EQ(ReadSettingInt("ShowHints"), 7);
+  CloseSettingsRegistry();
+  EXPECT_EQ(ErrorOf([] { SettingsRegistry(); }), "Values have not been initialized - settings key not open");
 }
