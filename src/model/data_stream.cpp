@@ -296,7 +296,7 @@ void DataReader::Flush() {
 // ---------------------------------------------------------------- helpers
 
 bool ReadNextStr(DataReader& reader, std::string& text, int32_t count, int32_t& index,
-                 const std::string& messagePrefix) {
+                 const char* messagePrefix) {
   if (count <= index) {
     text.clear();
     return true;

@@ -136,7 +136,7 @@ class DataReader {
 // (messagePrefix, the previous name, the position) and returns false with text and
 // index unchanged.
 bool ReadNextStr(DataReader& reader, std::string& text, int32_t count, int32_t& index,
-                 const std::string& messagePrefix = "ERROR in ReadNextStr:");
+                 const char* messagePrefix = "ERROR in ReadNextStr:");
 
 // Copies a block built in memory into a writer: flushes the block's writer, then
 // writes the block's bytes raw. With withLength an integer item with the byte

@@ -10,8 +10,9 @@ int32_t ReadValueRecord(DataReader& r, ValueData& value, int64_t* statusPos) {
   } else if (value.TypeCode == kCodeNumber) {
     value.Number = r.ReadInteger();
   } else {
-    value.Bytes.clear();  // so that the buffer ends up exactly as long as the data
-    r.ReadRawInto(value.Bytes, r.ReadInteger());
+    const int32_t count = r.ReadInteger();
+    r.ReadRawInto(value.Bytes, count);  // checked first; the buffer only grows
+    value.Bytes.resize(static_cast<size_t>(count));
   }
   return status;
 }
