@@ -40,10 +40,19 @@ bool HasWildcards(std::wstring_view path) {
   return WithoutNamespacePrefix(path).find_first_of(L"*?") != std::wstring::npos;
 }
 
-// The full path; empty when there is no path, it holds wildcards or cannot be expanded.
+// A drive letter with a backslash, or a share: a path that does not depend on the
+// current folder. "C:" alone names the current folder of drive C, not its root.
+bool IsAbsolute(std::wstring_view path) {
+  auto slash = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+  return (path.size() >= 3 && path[1] == L':' && slash(path[2])) ||
+         (path.size() >= 2 && slash(path[0]) && slash(path[1]));
+}
+
+// The full path; empty when there is no path, it holds wildcards, depends on the
+// current folder or cannot be expanded.
 std::wstring FullPath(const std::string& path) {
   const std::wstring wide = platform::Utf8ToWide(path);
-  if (wide.empty() || HasWildcards(wide)) return {};
+  if (!IsAbsolute(wide) || HasWildcards(wide)) return {};
   std::wstring full(MAX_PATH, L'\0');
   for (;;) {
     const DWORD len = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);

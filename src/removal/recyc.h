@@ -33,14 +33,16 @@ HWND ShellOwnerWindow();
 // item is still at its place.
 bool DeleteFileWithBackup(const std::string& path);
 
-// The shell's file operations on a single path, expanded to a full path first.
+// The shell's file operations on a single absolute path (a drive letter with a
+// backslash, or a share), expanded to a full path first. A relative path ("C:",
+// "name") depends on the current folder and names no item for them.
 // toRecycleBin: deletions go into the recycle bin; silent: no progress window;
 // confirm: the shell may ask its own questions (overwriting) and show its own
 // errors. Missing folders of a move or copy target are created without a question.
 //
 // Each returns true when the shell reported success, and false at once, without a
 // shell call, when the source is neither an existing file nor folder (a path with
-// wildcards never exists here), when a deletion or move would take a drive or share
+// wildcards or a relative one never exists here), when a deletion or move would take a drive or share
 // root, or when the target of a move or copy is the source or lies inside it.
 bool ShellDelete(const std::string& path, bool toRecycleBin, bool silent, bool confirm);
 // As ShellDelete, after trimming blanks and one trailing backslash from the path.

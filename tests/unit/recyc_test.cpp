@@ -161,6 +161,19 @@ TEST_F(RecycTest, ShellDeleteTakesOnlyOneExistingUnlockedItem) {
   EXPECT_TRUE(PathExists(a));
 }
 
+// "C:" is the current folder of drive C, not its root: relative paths never reach the shell.
+TEST_F(RecycTest, RelativePathsAreRefused) {
+  const std::string dir = Make("Aktuell\\"), file = Make("Aktuell\\f.txt", "x");
+  wchar_t before[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, before);
+  ASSERT_TRUE(SetCurrentDirectoryW(platform::Utf8ToWide(dir).c_str()));
+  const bool drive = ShellDelete(dir.substr(0, 2), false, true, false), name = ShellDelete("f.txt", false, true, false);
+  const bool moved = ShellMove(dir.substr(0, 2), temp_.File("weg"), false, true, false);
+  SetCurrentDirectoryW(before);
+  EXPECT_FALSE(drive || name || moved);
+  EXPECT_TRUE(PathExists(file));
+}
+
 TEST_F(RecycTest, MoveAndCopyMakeTargetFoldersOverwriteAndNeverGoIntoTheSource) {
   for (const bool move : {true, false}) {
     const auto transfer = move ? ShellMove : ShellCopy;
