@@ -1,7 +1,10 @@
 // The text export of result subtrees and the result-tree walker, on a result file as loaded.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "core/exceptions.h"
+#include "platform/text.h"
 #include "removal/export.h"
 #include "support/result_builder.h"
 
@@ -111,4 +114,22 @@ TEST_F(ExportTest, SavedTextIsUtf8WithCrLfAfterEveryLine) {
   SaveTextLines(file, {"; Größe", "", "€"});
   EXPECT_EQ(ReadFileBytes(file), "; Gr\xC3\xB6\xC3\x9F" "e\r\n\r\n\xE2\x82\xAC\r\n");
   EXPECT_THROW(SaveTextLines(folder.File("fehlt\\Export.TXT"), {"x"}), platform::EFCreateError);
+}
+
+TEST_F(ExportTest, OneWalkReadsOneFileHeldOpenThroughout) {
+  // Opened once for the whole walk, not once per node: no other file can take the
+  // result's place halfway.
+  const std::string other = folder.File("anders.TSL");
+  WriteFileBytes(other, "x");
+  int values = 0;
+  bool replaced = false;
+  const ValueCallback value = [&](int, const std::string& path, const std::string&, int, int, int, const WalkValue&) {
+    ++values;
+    if (!replaced && path.ends_with("\\Vorhanden"))  // a changed key, read after its children
+      replaced = MoveFileExW(platform::Utf8ToWide(other).c_str(), platform::Utf8ToWide(name).c_str(),
+                             MOVEFILE_REPLACE_EXISTING);
+  };
+  WalkResultTree(info, reg.First(), kAllKinds, tkRegistry, value, nullptr, nullptr, nullptr);
+  EXPECT_FALSE(replaced);
+  EXPECT_GT(values, 10);
 }
