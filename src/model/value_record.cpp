@@ -44,8 +44,16 @@ void WriteValueRecord(DataWriter& w, int32_t status, const ValueData& v) {
 
 void CopyValue(DataReader& r, DataWriter* w, int32_t status) {
   thread_local ValueData value;  // one growing byte buffer per thread
+  if (w == nullptr) {  // passed over, as most records are: nothing kept
+    r.ReadInteger();  // status
+    const int32_t code = r.ReadInteger();
+    if (IsTextCode(code)) r.ReadString();
+    else if (code == kCodeNumber) r.ReadInteger();
+    else r.ReadRawInto(value.Bytes, r.ReadInteger());
+    return;
+  }
   ReadValueRecord(r, value);
-  if (w != nullptr) WriteValueRecord(*w, status, value);
+  WriteValueRecord(*w, status, value);
 }
 
 bool SameValue(const ValueData& a, const ValueData& b) {
