@@ -1,649 +1,291 @@
-// The snapshot walks on the real registry and real folders of the test prefix, and a
-// whole configuration file through both worker threads.
+// The snapshot walks on the real registry and folders, and whole configuration files.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
-#include <string>
+#include <cstdlib>
+#include <memory>
 #include <thread>
+#include <tuple>
+#include <variant>
 #include <vector>
 
-#include "core/exceptions.h"
 #include "core/identity.h"
-#include "core/registry.h"
 #include "core/settings.h"
+#include "model/copy_records.h"
+#include "model/data_codes.h"
 #include "platform/file_stream.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "snapshot/configuration.h"
-#include "model/copy_records.h"
-#include "model/data_codes.h"
 #include "snapshot/drive_snapshot.h"
 #include "snapshot/registry_snapshot.h"
-#include "snapshot/system_files.h"
-#include "model/treetool.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+enum class List { Begin, End };
+using Item = std::variant<int32_t, std::string, Bytes, List>;  // Bytes: written raw
 using platform::Utf8ToWide;
 
 constexpr char kKey[] = "Software\\Velmoria\\QuitawayTests\\walk";
 
-class RecordingReport : public SnapshotReport {
- public:
-  void Update() override { updates.push_back(StatusText + "|" + std::to_string(ProgressMax) + "|" +
-                                             std::to_string(ProgressPos)); }
+struct RecordingReport : SnapshotReport {
+  void Update() override { updates.push_back(std::to_string(ProgressMax) + "|" + std::to_string(ProgressPos)); }
   void ShowError(const std::string& m) override { errors.push_back(m); }
-  std::vector<std::string> updates;
-  std::vector<std::string> errors;
+  std::vector<std::string> updates, errors;
 };
-
-HKEY CreateTestKey(const std::string& sub = "") {
-  HKEY key = nullptr;
-  const std::string path = std::string(kKey) + (sub.empty() ? "" : "\\" + sub);
-  RegCreateKeyExW(HKEY_CURRENT_USER, Utf8ToWide(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                  nullptr);
-  return key;
-}
-
-void SetValue(HKEY key, const wchar_t* name, DWORD type, const void* data, DWORD size) {
-  ASSERT_EQ(RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS);
-}
 
 template <typename F>
 Bytes Written(F write) {
   platform::MemoryStream m;
-  {
-    DataWriter w(m);
-    write(w);
-  }
+  write(*std::make_unique<DataWriter>(m));  // flushed when the writer goes
   return m.Bytes();
 }
 
-// Subkey names of a stored key record, skipping everything else.
-std::vector<std::string> StoredSubkeys(DataReader& r, std::vector<std::vector<std::string>>* grandchildren) {
-  std::vector<std::string> names;
-  const int32_t s = r.ReadInteger();
-  for (int32_t i = 0; i < s; ++i) {
-    names.push_back(r.ReadString());
-    if (grandchildren) grandchildren->push_back(StoredSubkeys(r, nullptr));
-    else CopyKey(r, nullptr, 0), void();
-  }
-  const int32_t v = r.ReadInteger();
-  for (int32_t i = 0; i < v; ++i) {
-    r.ReadString();
-    CopyValue(r, nullptr, 0);
-  }
-  return names;
+Bytes Items(const std::vector<Item>& items) {
+  return Written([&](DataWriter& w) {
+    for (const Item& item : items) {
+      if (const auto* n = std::get_if<int32_t>(&item)) w.WriteInteger(*n);
+      else if (const auto* s = std::get_if<std::string>(&item)) w.WriteString(*s);
+      else if (const auto* b = std::get_if<Bytes>(&item)) w.WriteRaw(b->data(), b->size());
+      else std::get<List>(item) == List::Begin ? w.WriteListBegin() : w.WriteListEnd();
+    }
+  });
 }
 
-class RegistryWalkTest : public ::testing::Test {
- protected:
-  void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(kKey).c_str()); }
+std::string Text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+
+void ExpectItems(DataReader& r, const std::vector<Item>& items) {
+  for (const Item& item : items) {
+    if (const auto* n = std::get_if<int32_t>(&item)) EXPECT_EQ(r.ReadInteger(), *n);
+    else if (const auto* s = std::get_if<std::string>(&item)) EXPECT_EQ(r.ReadString(), *s);
+    else std::get<List>(item) == List::Begin ? r.ReadListBegin() : r.ReadListEnd();
+  }
+}
+
+HKEY CreateTestKey(const std::string& sub = "") {
+  HKEY key = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, Utf8ToWide(std::string(kKey) + (sub.empty() ? "" : "\\" + sub)).c_str(), 0,
+                  nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+  return key;
+}
+
+struct RegistryWalkTest : ::testing::Test {
+  void SetUp() override { TearDown(); }
   void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, Utf8ToWide(kKey).c_str()); }
 };
 
-// A file time from a local date and time.
-FILETIME LocalTime(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-  SYSTEMTIME st{};
-  st.wYear = year;
-  st.wMonth = month;
-  st.wDay = day;
-  st.wHour = hour;
-  st.wMinute = minute;
-  st.wSecond = second;
-  FILETIME local, utc;
-  SystemTimeToFileTime(&st, &local);
-  LocalFileTimeToFileTime(&local, &utc);
-  return utc;
-}
-
-void SetWriteTime(const std::string& path, const FILETIME& t) {
-  HANDLE h = CreateFileW(Utf8ToWide(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  SetFileTime(h, nullptr, nullptr, &t);
-  CloseHandle(h);
-}
-
-std::string VersionedDll() { return ProgramFolder() + "versioned.dll"; }
+struct ConfigurationTest : ::testing::Test {
+  void SetUp() override {
+    TearDown();
+    OpenSettingsRegistry("Software\\Velmoria\\QuitawayTests\\configuration");
+    WriteBackAllSettings();
+    for (Tree* tree : {&reg, &drives, &sys}) tree->AddTop("oben");
+  }
+  void TearDown() override {
+    DeleteFileW(L"T:\\sys.ini");
+    RemoveDirectoryW(L"T:\\Programm");
+    CloseSettingsRegistry();
+    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmoria\\QuitawayTests\\configuration");
+  }
+  ScriptedInteraction ui;
+  Tree reg, drives, sys;
+  TempFolder dir;
+  const std::string file = dir.File("x.TSD");
+};
 
 }  // namespace
 
 TEST_F(RegistryWalkTest, KeyRecordByteForByte) {
-  HKEY key = CreateTestKey();
-  HKEY beta = CreateTestKey("beta");
-  RegCloseKey(CreateTestKey("Alpha"));
-  RegCloseKey(CreateTestKey("beta\\Gamma"));
-  SetValue(key, L"", REG_SZ, L"", 2);                     // empty default value
-  SetValue(key, L"bin0", REG_BINARY, "", 0);               // binary of length 0
-  const DWORD number = 300;
-  SetValue(key, L"Zahl", REG_DWORD, &number, 4);
-  SetValue(key, L"text", REG_SZ, L"Größe", 12);
-  SetValue(key, L"Pfad", REG_EXPAND_SZ, L"%PATH%", 14);
-  SetValue(key, L"multi", REG_MULTI_SZ, L"a\0b\0", 10);
-  const uint64_t big = 0x0102030405060708ull;
-  SetValue(key, L"q", REG_QWORD, &big, 8);
-  SetValue(beta, L"ohne Null", REG_SZ, L"xy", 4);         // stored without its terminating zero
-
-  RecordingReport report;
-  const Bytes got = Written([&](DataWriter& w) { WriteRegistryKey(w, key, "", true, report); });
-  RegCloseKey(beta);
-  RegCloseKey(key);
-
-  const Bytes expected = Written([](DataWriter& w) {
-    w.WriteInteger(2);  // subkeys, sorted without regard to case
-    w.WriteString("Alpha");
-    w.WriteInteger(0);
-    w.WriteInteger(0);
-    w.WriteString("beta");
-    w.WriteInteger(1);
-    w.WriteString("Gamma");
-    w.WriteInteger(0);
-    w.WriteInteger(0);
-    w.WriteInteger(1);
-    w.WriteString("ohne Null");
-    w.WriteInteger(21);
-    w.WriteInteger(1);
-    w.WriteString("xy");
-    w.WriteInteger(7);  // values
-    w.WriteString("");
-    w.WriteInteger(21);
-    w.WriteInteger(1);
-    w.WriteString("");
-    w.WriteString("bin0");
-    w.WriteInteger(21);
-    w.WriteInteger(4);
-    w.WriteInteger(0);
-    w.WriteString("multi");
-    w.WriteInteger(21);
-    w.WriteInteger(7);
-    w.WriteInteger(10);
-    const uint8_t multi[10] = {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0};
-    w.WriteRaw(multi, 10);
-    w.WriteString("Pfad");
-    w.WriteInteger(21);
-    w.WriteInteger(2);
-    w.WriteString("%PATH%");
-    w.WriteString("q");
-    w.WriteInteger(21);
-    w.WriteInteger(11);
-    w.WriteInteger(8);
-    const uint8_t q[8] = {8, 7, 6, 5, 4, 3, 2, 1};
-    w.WriteRaw(q, 8);
-    w.WriteString("text");
-    w.WriteInteger(21);
-    w.WriteInteger(1);
-    w.WriteString("Größe");
-    w.WriteString("Zahl");
-    w.WriteInteger(21);
-    w.WriteInteger(3);
-    w.WriteInteger(300);
-  });
-  EXPECT_EQ(got, expected);
-  EXPECT_TRUE(report.errors.empty());
-  // Progress only at the first level: the maximum, then each position.
-  EXPECT_EQ(report.updates, (std::vector<std::string>{"|2|0", "|2|0", "|2|1"}));
-}
-
-TEST_F(RegistryWalkTest, NumberedControlSetsBelowSystemAreLeftOut) {
-  HKEY key = CreateTestKey();
-  for (const char* sub : {"A\\SYSTEM\\ControlSet001", "A\\SYSTEM\\ControlSet002", "A\\SYSTEM\\CurrentControlSet",
-                          "A\\SYSTEM\\Select", "B\\System\\controlset001\\x", "B\\Other\\ControlSet001"})
+  HKEY key = CreateTestKey(), alpha = CreateTestKey("Alpha"), beta = CreateTestKey("beta");
+  // Subkeys, then values, sorted without regard to case; the numbered control sets left out,
+  // only below SYSTEM and in their exact case.
+  for (const char* sub : {"beta\\Gamma", "System\\ControlSet001", "System\\controlset002",
+                          "System\\CurrentControlSet", "Other\\ControlSet001"})
     RegCloseKey(CreateTestKey(sub));
-  // Each of A and B stands for a root key: SYSTEM is then the second level.
-  for (const char* rootName : {"A", "B"}) {
-    HKEY root = CreateTestKey(rootName);
+  const DWORD number = 300;
+  const uint64_t big = 0x0102030405060708ull;
+  const std::tuple<HKEY, const wchar_t*, DWORD, const void*, DWORD> values[] = {
+      {key, L"", REG_SZ, L"", 2}, {key, L"bin0", REG_BINARY, "", 0}, {key, L"Zahl", REG_DWORD, &number, 4},
+      {key, L"text", REG_SZ, L"Größe", 12}, {key, L"Pfad", REG_EXPAND_SZ, L"%PATH%", 14},
+      {key, L"multi", REG_MULTI_SZ, L"a\0b\0", 10}, {key, L"q", REG_QWORD, &big, 8},
+      {alpha, L"seltsam", 0x99, "abc", 3},      // a type the program does not know: stored empty
+      {beta, L"ohne Null", REG_SZ, L"xy", 4}};  // stored without its terminating zero
+  for (const auto& [k, name, type, data, size] : values)
+    ASSERT_EQ(RegSetValueExW(k, name, 0, type, static_cast<const BYTE*>(data), size), ERROR_SUCCESS) << name;
+  const std::vector<std::string> error = {"unknown Datatype of the Registry\rPfad:Alpha, Wert:seltsam\r"
+                                          "Lesen des Werts war nicht möglich ->Korrupte registry!"};
+  for (bool show : {true, false}) {
     RecordingReport report;
-    const Bytes bytes = Written([&](DataWriter& w) { WriteRegistryKey(w, root, "", false, report); });
-    RegCloseKey(root);
-    platform::MemoryStream m(bytes);
-    DataReader r(m);
-    std::vector<std::vector<std::string>> below;
-    const std::vector<std::string> top = StoredSubkeys(r, &below);
-    EXPECT_EQ(r.Remaining(), 0);
-    if (std::string(rootName) == "A") {
-      EXPECT_EQ(top, (std::vector<std::string>{"SYSTEM"}));
-      EXPECT_EQ(below[0], (std::vector<std::string>{"CurrentControlSet", "Select"}));
-    } else {
-      EXPECT_EQ(top, (std::vector<std::string>{"Other", "System"}));
-      EXPECT_EQ(below[0], (std::vector<std::string>{"ControlSet001"}));  // only below SYSTEM
-      EXPECT_EQ(below[1], (std::vector<std::string>{"controlset001"}));  // the rule is case-exact
-    }
+    EXPECT_EQ(Written([&](DataWriter& w) { WriteRegistryKey(w, key, "", show, report); }),
+              Items({4, "Alpha", 0, 1, "seltsam", 21, 1, "", "beta", 1, "Gamma", 0, 0, 1, "ohne Null", 21, 1, "xy",
+                     "Other", 1, "ControlSet001", 0, 0, 0, "System", 2, "controlset002", 0, 0, "CurrentControlSet", 0,
+                     0, 0, 7, "", 21, 1, "", "bin0", 21, 4, 0, "multi", 21, 7, 10,
+                     Bytes{'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}, "Pfad", 21, 2, "%PATH%", "q", 21, 11, 8,
+                     Bytes{8, 7, 6, 5, 4, 3, 2, 1}, "text", 21, 1, "Größe", "Zahl", 21, 3, 300}));
+    EXPECT_EQ(report.errors, show ? error : std::vector<std::string>{});
+    EXPECT_EQ(report.updates, (std::vector<std::string>{"4|0", "4|0", "4|1", "4|2", "4|3"}));  // first level only
   }
-  RegCloseKey(key);
-}
-
-TEST_F(RegistryWalkTest, UnreadableValuesAreStoredAsEmptyStringsAndReportedOnRequest) {
-  HKEY key = CreateTestKey("Alpha");
-  SetValue(key, L"seltsam", 0x99, "abc", 3);  // a registry type the program does not know
-  SetValue(key, L"gut", REG_SZ, L"ja", 6);
-  HKEY root = CreateTestKey();
-  for (bool show : {false, true}) {
-    RecordingReport report;
-    const Bytes bytes = Written([&](DataWriter& w) { WriteRegistryKey(w, root, "", show, report); });
-    const Bytes tail = Written([](DataWriter& w) {
-      w.WriteString("seltsam");
-      w.WriteInteger(21);
-      w.WriteInteger(1);
-      w.WriteString("");
-    });
-    EXPECT_NE(std::search(bytes.begin(), bytes.end(), tail.begin(), tail.end()), bytes.end());
-    if (show) {
-      ASSERT_EQ(report.errors.size(), 1u);
-      EXPECT_EQ(report.errors[0],
-                "unknown Datatype of the Registry\rPfad:Alpha, Wert:seltsam\rLesen des Werts war nicht "
-                "möglich ->Korrupte registry!");
-    } else {
-      EXPECT_TRUE(report.errors.empty());
-    }
-  }
-  RegCloseKey(key);
-  RegCloseKey(root);
-}
-
-TEST(DriveWalk, FolderRecordWithTimesSizesAttributesAndVersions) {
-  TempFolder dir;
-  CreateDirectoryW(Utf8ToWide(dir.File("Unter")).c_str(), nullptr);
-  CreateDirectoryW(Utf8ToWide(dir.File("leer")).c_str(), nullptr);
-  WriteFileBytes(dir.File("Unter\\drin.txt"), "1");
-  WriteFileBytes(dir.File("b.txt"), "abc");
-  WriteFileBytes(dir.File("OHNE"), "12345");
-  WriteFileBytes(dir.File("x.EX"), "kein PE");
-  ASSERT_TRUE(CopyFileW(Utf8ToWide(VersionedDll()).c_str(), Utf8ToWide(dir.File("a.dll")).c_str(), FALSE));
-  const FILETIME when = LocalTime(2024, 5, 17, 13, 45, 30);
-  for (const char* f : {"b.txt", "OHNE", "x.EX", "a.dll", "Unter\\drin.txt"}) SetWriteTime(dir.File(f), when);
-  SetFileAttributesW(Utf8ToWide(dir.File("OHNE")).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
-  const int32_t packed = static_cast<int32_t>((((2024 - 1980) << 9 | 5 << 5 | 17) << 16) | (13 << 11 | 45 << 5 | 15));
-  const int32_t dllSize = FileSizeOf(dir.File("a.dll"));
-  ASSERT_GT(dllSize, 0);
-
-  auto attr = [&](const char* f) { return static_cast<int32_t>(GetFileAttributesW(Utf8ToWide(dir.File(f)).c_str())); };
-  for (bool versions : {true, false}) {
-    RecordingReport report;
-    VersionOptions options{versions, "*.EXE\r\n*.DLL\r\n*.OCX\r\n*.VBX"};
-    const Bytes got = Written([&](DataWriter& w) { WriteFolderRecord(w, dir.Path(), options, report); });
-    const Bytes expected = Written([&](DataWriter& w) {
-      auto file = [&](const char* relative, int32_t size, int32_t high, int32_t low) {
-        const std::string rel = relative;
-        w.WriteString(rel.substr(rel.find_last_of('\\') + 1));
-        w.WriteInteger(21);
-        w.WriteInteger(packed);
-        w.WriteInteger(size);
-        w.WriteInteger(attr(relative));
-        w.WriteInteger(high);
-        w.WriteInteger(low);
-      };
-      w.WriteInteger(2);
-      w.WriteString("leer");
-      w.WriteInteger(0);
-      w.WriteInteger(0);
-      w.WriteString("Unter");
-      w.WriteInteger(0);
-      w.WriteInteger(1);
-      file("Unter\\drin.txt", 1, 0, 0);
-      w.WriteInteger(4);
-      file("a.dll", dllSize, versions ? 0x00010002 : 0, versions ? 0x00030004 : 0);
-      file("b.txt", 3, 0, 0);
-      file("OHNE", 5, 0, 0);   // no extension: never a version
-      file("x.EX", 7, 0, 0);   // ".EX" is in the list text, but the file has no version
-    });
-    EXPECT_EQ(got, expected) << "versions " << versions << ", first difference at byte "
-                             << (std::mismatch(got.begin(), got.end(), expected.begin(), expected.end()).first - got.begin());
-    EXPECT_EQ(report.updates, (std::vector<std::string>{"|2|0", "|2|1", "|2|2"}));
-  }
-  EXPECT_EQ(attr("OHNE") & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY),
-            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
-  SetFileAttributesW(Utf8ToWide(dir.File("OHNE")).c_str(), FILE_ATTRIBUTE_NORMAL);
-}
-
-TEST(DriveWalk, VersionHelpers) {
-  VersionOptions list{true, "*.EXE\r\n*.DLL"};
-  EXPECT_TRUE(WantsVersion("setup.exe", list));
-  EXPECT_TRUE(WantsVersion("a.b.Dll", list));
-  EXPECT_TRUE(WantsVersion("x.ex", list));  // a substring of the list text
-  EXPECT_FALSE(WantsVersion("README", list));
-  EXPECT_FALSE(WantsVersion("x.txt", list));
-  EXPECT_FALSE(WantsVersion("setup.exe", VersionOptions{false, "*.EXE"}));
-
-  int32_t high = -1, low = -1;
-  EXPECT_TRUE(GetFileVersion(VersionedDll(), high, low));
-  EXPECT_EQ(high, 0x00010002);
-  EXPECT_EQ(low, 0x00030004);
-  EXPECT_EQ(FileVersionString(VersionedDll()), "1.2.3.4");
-  TempFolder dir;
-  WriteFileBytes(dir.File("plain.dll"), "MZ nothing");
-  EXPECT_FALSE(GetFileVersion(dir.File("plain.dll"), high, low));
-  EXPECT_EQ(high, 0);
-  EXPECT_EQ(low, 0);
-  EXPECT_EQ(FileVersionString(dir.File("plain.dll")), "");
-  EXPECT_EQ(FileSizeOf(dir.File("plain.dll")), 10);
-  EXPECT_EQ(FileSizeOf(dir.Path()), -1);
-  EXPECT_EQ(FileSizeOf(dir.File("fehlt")), -1);
-  EXPECT_EQ(PackedLocalTime(0, 0), 0);  // 1601 cannot be packed
-}
-
-TEST(CopyRecords, KeysAndFolderTreesCopyWithANewStatusOrAreSkipped) {
-  const Bytes key = Written([](DataWriter& w) {
-    w.WriteInteger(1);
-    w.WriteString("Sub");
-    w.WriteInteger(0);
-    w.WriteInteger(1);
-    w.WriteString("v");
-    w.WriteInteger(21);
-    w.WriteInteger(4);
-    w.WriteInteger(3);
-    const uint8_t b[3] = {1, 2, 3};
-    w.WriteRaw(b, 3);
-    w.WriteInteger(1);
-    w.WriteString("n");
-    w.WriteInteger(21);
-    w.WriteInteger(3);
-    w.WriteInteger(-7);
-    w.WriteString("nach");
-  });
-  platform::MemoryStream in(key);
-  DataReader r(in);
-  platform::MemoryStream out;
-  {
-    DataWriter w(out);
-    EXPECT_TRUE(CopyKey(r, &w, rsNew));
-  }
-  EXPECT_EQ(r.ReadString(), "nach");
-  Bytes expected = key;
-  expected.resize(key.size() - 6);  // without "nach"
-  for (size_t i = 0; i + 1 < expected.size(); ++i)
-    if (expected[i] == 2 && expected[i + 1] == 21) expected[i + 1] = rsNew;
-  EXPECT_EQ(out.Bytes(), expected);
-
-  // An old folder record (files without versions) comes out in today's form.
-  const Bytes oldTree = Written([](DataWriter& w) {
-    w.WriteInteger(0);
-    w.WriteInteger(1);
-    w.WriteString("f.txt");
-    w.WriteInteger(21);
-    w.WriteInteger(12345678);
-    w.WriteInteger(10);
-    w.WriteInteger(32);
-  });
-  platform::MemoryStream oldIn(oldTree);
-  DataReader r2(oldIn);
-  const Bytes copied = Written([&](DataWriter& w) { EXPECT_FALSE(CopyDirTree(r2, &w, rsDeleted, false)); });
-  const Bytes today = Written([](DataWriter& w) {
-    w.WriteInteger(0);
-    w.WriteInteger(1);
-    w.WriteString("f.txt");
-    w.WriteInteger(rsDeleted);
-    w.WriteInteger(12345678);
-    w.WriteInteger(10);
-    w.WriteInteger(32);
-    w.WriteInteger(0);
-    w.WriteInteger(0);
-  });
-  EXPECT_EQ(copied, today);
-
-  // A damaged raw length fails cleanly.
-  const Bytes damaged = Written([](DataWriter& w) {
-    w.WriteInteger(21);
-    w.WriteInteger(4);
-    w.WriteInteger(1000000);
-  });
-  platform::MemoryStream bad(damaged);
-  DataReader r3(bad);
-  EXPECT_THROW(CopyValue(r3, nullptr, 0), EReadError);
-}
-
-namespace {
-
-class ConfigurationTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmoria\\QuitawayTests\\configuration");
-    OpenSettingsRegistry("Software\\Velmoria\\QuitawayTests\\configuration");
-    WriteBackAllSettings();
-    ClearDrive();
-  }
-  void TearDown() override {
-    ClearDrive();
-    CloseSettingsRegistry();
-    RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Velmoria\\QuitawayTests\\configuration");
-  }
-  static void ClearDrive() {
-    for (const wchar_t* f : {L"T:\\Programm\\app.dll", L"T:\\sys.ini", L"T:\\liesmich.txt"}) DeleteFileW(f);
-    RemoveDirectoryW(L"T:\\Programm");
-  }
-};
-
-}  // namespace
-
-TEST_F(ConfigurationTest, BothWorkersWriteTheWholeFile) {
-  ASSERT_NE(GetFileAttributesW(L"T:\\"), INVALID_FILE_ATTRIBUTES) << "test drive T: missing";
-  CreateDirectoryW(L"T:\\Programm", nullptr);
-  WriteFileBytes("T:\\Programm\\app.dll", "dll");
-  WriteFileBytes("T:\\sys.ini", "[Start]\r\nrun=app.exe\r\n");
-  WriteFileBytes("T:\\liesmich.txt", "zeile\r\n");
-  WriteSetting("StoreVersionInfo", 1);
-
-  ScriptedInteraction ui;
-  ui.SetStatusVisible(StatusControl::reglabel, true);
-  Tree reg, drives, sys;
-  TreeNode* top = reg.AddTop("Arbeitsplatz");
-  top->SetStateIndex(stPartial);
-  top->AddChild("HKEY_USERS")->SetStateIndex(stUnchecked);
-  top->AddChild("HKEY_CURRENT_CONFIG")->SetStateIndex(stPartial);
-  TreeNode* dtop = drives.AddTop("Laufwerke");
-  dtop->AddChild("C: [System]")->SetStateIndex(stUnchecked);
-  TreeNode* t = dtop->AddChild("T: [Test]");
-  t->SetStateIndex(stChecked);
-  t->SetImageIndex(7);
-  TreeNode* stop = sys.AddTop("Systemdateien");
-  stop->AddChild("T:\\sys.ini(INI)")->SetStateIndex(stChecked);
-  stop->AddChild("T:\\liesmich.txt(TXT)")->SetStateIndex(stUnchecked);
-
-  TempFolder dir;
-  const std::string file = dir.File("NewCFG.TSD");
-  WriteConfiguration(file, reg, drives, sys);
-
-  // The registry tree is back in its own order; nothing was shown but progress.
-  ASSERT_EQ(reg.First()->Count(), 2u);
-  EXPECT_EQ(reg.First()->Child(0)->Text(), "HKEY_USERS");
-  EXPECT_FALSE(reg.Updating());
-  EXPECT_TRUE(ui.Messages().empty());
-  EXPECT_FALSE(ui.StatusVisible(StatusControl::StatusLBL2));
-  EXPECT_FALSE(ui.StatusVisible(StatusControl::ProgressBar2));
-  EXPECT_TRUE(ui.StatusVisible(StatusControl::reglabel));
-  bool sawRegistry = false, sawDrive = false;
-  for (const auto& [control, text] : ui.StatusLog()) {
-    sawRegistry |= control == StatusControl::Statuspanel && text == " Registry:HKEY_CURRENT_CONFIG";
-    sawDrive |= control == StatusControl::StatusLBL2 && text == " Dateistruktur - Laufwerk: T: [Test]";
-  }
-  EXPECT_TRUE(sawRegistry);
-  EXPECT_TRUE(sawDrive);
-
-  platform::FileStream in(file, platform::FileStream::Mode::Read);
-  DataReader r(in);
-  EXPECT_EQ(r.ReadString(), kRegistrationHeader);
-  r.ReadListBegin();
-  EXPECT_EQ(r.ReadString(), "HKEY_CURRENT_CONFIG");
-  CopyKey(r, nullptr, 0);
-  r.ReadListEnd();
-
-  EXPECT_EQ(r.ReadString(), kDrivesHeader2);
-  r.ReadListBegin();
-  EXPECT_EQ(r.ReadString(), "T: [Test]");
-  EXPECT_EQ(r.ReadInteger(), 7);
-  EXPECT_EQ(r.ReadInteger(), 1);  // one folder at the root of T:
-  EXPECT_EQ(r.ReadString(), "Programm");
-  EXPECT_EQ(r.ReadInteger(), 0);
-  EXPECT_EQ(r.ReadInteger(), 1);
-  EXPECT_EQ(r.ReadString(), "app.dll");
-  CopyFileRecord(r, nullptr, 0, true);
-  EXPECT_EQ(r.ReadInteger(), 2);  // files at the root
-  EXPECT_EQ(r.ReadString(), "liesmich.txt");
-  CopyFileRecord(r, nullptr, 0, true);
-  EXPECT_EQ(r.ReadString(), "sys.ini");
-  CopyFileRecord(r, nullptr, 0, true);
-  r.ReadListEnd();
-
-  EXPECT_EQ(r.ReadString(), kSystemFilesHeader);
-  r.ReadListBegin();
-  EXPECT_EQ(r.ReadString(), "T:\\sys.ini(INI)");
-  EXPECT_EQ(r.ReadInteger(), 1);
-  EXPECT_EQ(r.ReadString(), "[Start]");
-  EXPECT_EQ(r.ReadInteger(), 1);
-  EXPECT_EQ(r.ReadString(), "run");
-  EXPECT_EQ(r.ReadInteger(), 21);
-  EXPECT_EQ(r.ReadString(), "app.exe");
-  r.ReadListEnd();
-  EXPECT_EQ(r.Remaining(), 0);
-}
-
-TEST_F(ConfigurationTest, AWorkerErrorIsShownAndTheFileIsStillWritten) {
-  ScriptedInteraction ui;
-  Tree reg, drives, sys;
-  reg.AddTop("Arbeitsplatz");
-  drives.AddTop("Laufwerke");
-  TreeNode* stop = sys.AddTop("Systemdateien");
-  stop->AddChild("unbekannt.xyz")->SetStateIndex(stChecked);  // no kind: ends the section
-
-  TempFolder dir;
-  const std::string file = dir.File("x.TSD");
-  WriteConfiguration(file, reg, drives, sys);
-  ASSERT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(ui.Messages()[0].text, "Konnte den Dateityp für unbekannt.xyz nicht feststellen");
-  EXPECT_EQ(ui.Messages()[0].type, mtError);
-
-  platform::FileStream in(file, platform::FileStream::Mode::Read);
-  DataReader r(in);
-  EXPECT_EQ(r.ReadString(), kRegistrationHeader);
-  r.ReadListBegin();
-  r.ReadListEnd();
-  EXPECT_EQ(r.ReadString(), kDrivesHeader2);
-  r.ReadListBegin();
-  r.ReadListEnd();
-  EXPECT_EQ(r.ReadString(), kSystemFilesHeader);
-  r.ReadListBegin();
-  EXPECT_EQ(r.ReadString(), "unbekannt.xyz");  // the section ends where the error struck
-  EXPECT_EQ(r.Remaining(), 0);
-}
-
-TEST(DriveWalk, LinksAreRecordedButNeverEntered) {
-  // The test runner provides a folder "inner" holding "up", a link back to its parent.
-  wchar_t fixture[1024];
-  const DWORD n = GetEnvironmentVariableW(L"QW_LINK_FIXTURE", fixture, 1024);
-  if (n == 0 || n >= 1024) GTEST_SKIP() << "no link fixture (run through scripts/wine-run.sh)";
-  const std::string folder = platform::WideToUtf8(fixture);
-  ASSERT_NE(GetFileAttributesW(Utf8ToWide(folder + "inner\\up").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT, 0u);
-
-  RecordingReport report;
-  const Bytes got = Written([&](DataWriter& w) { WriteFolderRecord(w, folder, VersionOptions{}, report); });
-  const Bytes expected = Written([](DataWriter& w) {
-    w.WriteInteger(1);
-    w.WriteString("inner");
-    w.WriteInteger(1);
-    w.WriteString("up");  // recorded as the folder it shows ...
-    w.WriteInteger(0);    // ... but not entered
-    w.WriteInteger(0);
-    w.WriteInteger(0);
-    w.WriteInteger(0);
-  });
-  EXPECT_EQ(got, expected);
-}
-
-// Folders beyond MAX_PATH, and names the usual path resolution would change (a
-// trailing dot or blank), are reached in the long path form.
-TEST(DriveWalk, DeepFoldersAndOddNamesAreRecordedWhole) {
-  TempFolder dir;
-  std::vector<std::string> parts(6, std::string(60, 'x'));
-  parts[2] = "Punkt.";
-  parts[4] = "Blank ";
-  std::string folder = dir.Path();
-  for (const std::string& part : parts) {  // about 330 characters deep
-    folder += part + "\\";
-    ASSERT_TRUE(CreateDirectoryW(platform::LongPath(Utf8ToWide(folder)).c_str(), nullptr)) << folder;
-  }
-  const std::wstring file = platform::LongPath(Utf8ToWide(folder + "tief.txt"));
-  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  CloseHandle(h);
-
-  RecordingReport report;
-  platform::MemoryStream m(Written([&](DataWriter& w) { WriteFolderRecord(w, dir.Path(), VersionOptions{}, report); }));
-  DataReader r(m);
-  for (const std::string& part : parts) {
-    ASSERT_EQ(r.ReadInteger(), 1) << part;
-    EXPECT_EQ(r.ReadString(), part);
-  }
-  EXPECT_EQ(r.ReadInteger(), 0);  // no folders below the last one
-  EXPECT_EQ(r.ReadInteger(), 1);  // and its one file
-  EXPECT_EQ(r.ReadString(), "tief.txt");
-  DeleteFileW(file.c_str());
-  for (size_t i = parts.size(); i > 0; --i) {
-    RemoveDirectoryW(platform::LongPath(Utf8ToWide(folder)).c_str());
-    folder.resize(folder.size() - parts[i - 1].size() - 1);
-  }
+  for (HKEY k : {alpha, beta, key}) RegCloseKey(k);
 }
 
 TEST_F(RegistryWalkTest, AValueRewrittenDuringTheWalkIsReadWhole) {
   // Another thread keeps rewriting one value with short and long data while the key is
   // walked: every record must hold one of the two complete values, never a cut one.
-  HKEY key = CreateTestKey("Wechsel");
-  const std::vector<uint8_t> shortData(8, 0x11), longData(60000, 0x22);
-  SetValue(key, L"v", REG_BINARY, shortData.data(), static_cast<DWORD>(shortData.size()));
+  HKEY key = CreateTestKey();
+  const Bytes shortData(8, 0x11), longData(60000, 0x22);
+  RegSetValueExW(key, L"v", 0, REG_BINARY, shortData.data(), 8);
   std::atomic<bool> stop{false};
   std::thread writer([&] {
-    HKEY k = CreateTestKey("Wechsel");
-    for (int i = 0; !stop; ++i) {
-      const auto& d = (i % 2) ? longData : shortData;
-      RegSetValueExW(k, L"v", 0, REG_BINARY, d.data(), static_cast<DWORD>(d.size()));
-    }
-    RegCloseKey(k);
+    for (int i = 0; !stop; ++i)
+      RegSetValueExW(key, L"v", 0, REG_BINARY, (i % 2 ? longData : shortData).data(), i % 2 ? 60000 : 8);
   });
-  int sawShort = 0, sawLong = 0;
-  for (int round = 0; round < 60; ++round) {
-    RecordingReport report;
-    const Bytes bytes = Written([&](DataWriter& w) { WriteRegistryKey(w, key, "", false, report); });
-    platform::MemoryStream m(bytes);
-    DataReader r(m);
-    ASSERT_EQ(r.ReadInteger(), 0);  // no subkeys
-    ASSERT_EQ(r.ReadInteger(), 1);
-    ASSERT_EQ(r.ReadString(), "v");
-    ASSERT_EQ(r.ReadInteger(), 21);
-    ASSERT_EQ(r.ReadInteger(), 4);
-    const std::vector<uint8_t> data = r.ReadRawBytes(r.ReadInteger());
-    if (data == shortData) ++sawShort;
-    else if (data == longData) ++sawLong;
-    else FAIL() << "a value of " << data.size() << " bytes that was never written";
+  const Bytes asShort = Items({0, 1, "v", 21, 4, 8, shortData}), asLong = Items({0, 1, "v", 21, 4, 60000, longData});
+  RecordingReport report;
+  int cut = 0;
+  for (int round = 0; round < 500; ++round) {
+    const Bytes got = Written([&](DataWriter& w) { WriteRegistryKey(w, key, "", false, report); });
+    cut += got != asShort && got != asLong;
   }
   stop = true;
   writer.join();
   RegCloseKey(key);
-  EXPECT_EQ(sawShort + sawLong, 60);
+  EXPECT_EQ(cut, 0);
+}
+
+TEST(DriveWalk, FolderRecordWithTimesSizesAttributesVersionsAndLinks) {
+  TempFolder dir;
+  for (const char* sub : {"Unter", "leer"}) CreateDirectoryW(Utf8ToWide(dir.File(sub)).c_str(), nullptr);
+  ASSERT_TRUE(CopyFileW(Utf8ToWide(ProgramFolder() + "versioned.dll").c_str(), Utf8ToWide(dir.File("a.v.dll")).c_str(),
+                        FALSE));
+  SYSTEMTIME st{2024, 5, 0, 17, 13, 45, 30, 0};
+  FILETIME local, when;
+  SystemTimeToFileTime(&st, &local);
+  LocalFileTimeToFileTime(&local, &when);
+  for (const char* f : {"Unter\\drin.txt", "b.txt", "OHNE", "x.EX", "a.v.dll"}) {
+    if (*f != 'a') WriteFileBytes(dir.File(f), f);  // each file holds its name
+    HANDLE h = CreateFileW(Utf8ToWide(dir.File(f)).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, 0);
+    SetFileTime(h, nullptr, nullptr, &when);
+    CloseHandle(h);
+  }
+  SetFileAttributesW(Utf8ToWide(dir.File("OHNE")).c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+  // The local time as DOS date and time: seconds halved.
+  const int32_t packed = static_cast<int32_t>((((2024 - 1980) << 9 | 5 << 5 | 17) << 16) | (13 << 11 | 45 << 5 | 15));
+  auto file = [&](const std::string& rel, int32_t high = 0, int32_t low = 0) {
+    const auto size = static_cast<int32_t>(ReadFileBytes(dir.File(rel)).size());
+    const auto attributes = static_cast<int32_t>(GetFileAttributesW(Utf8ToWide(dir.File(rel)).c_str()));
+    return Items({rel.substr(rel.find_last_of('\\') + 1), 21, packed, size, attributes, high, low});
+  };
+  for (bool versions : {true, false}) {
+    RecordingReport report;
+    const VersionOptions options{versions, "*.EXE\r\n*.DLL\r\n*.OCX"};
+    // The extension counts from the last dot; ".EX" is in the list text, but has no version.
+    EXPECT_EQ(Written([&](DataWriter& w) { WriteFolderRecord(w, dir.Path(), options, report); }),
+              Items({2, "leer", 0, 0, "Unter", 0, 1, file("Unter\\drin.txt"), 4,
+                     file("a.v.dll", versions ? 0x00010002 : 0, versions ? 0x00030004 : 0), file("b.txt"),
+                     file("OHNE"), file("x.EX")}))
+        << "versions " << versions;
+    EXPECT_EQ(report.updates, (std::vector<std::string>{"2|0", "2|1", "2|2"}));
+  }
+  // Links are recorded, never entered: the test runner's folder "inner" holds "up", a link to its parent.
+  const char* links = getenv("QW_LINK_FIXTURE");
+  ASSERT_NE(links, nullptr) << "no link fixture (run through scripts/wine-run.sh)";
+  RecordingReport report;
+  EXPECT_EQ(Written([&](DataWriter& w) { WriteFolderRecord(w, links, {}, report); }),
+            Items({1, "inner", 1, "up", 0, 0, 0, 0}));
+}
+
+// Folders beyond MAX_PATH and names ending in a dot or blank are reached in the long path form.
+TEST(DriveWalk, DeepFoldersAndOddNamesAreRecordedWhole) {
+  TempFolder dir;
+  std::vector<std::string> names(6, std::string(60, 'x'));
+  names[2] = "Punkt.";
+  names[4] = "Blank ";
+  std::string folder = dir.Path();
+  for (const std::string& name : names) {  // about 330 characters deep
+    folder += name + "\\";
+    ASSERT_TRUE(CreateDirectoryW(platform::LongPath(Utf8ToWide(folder)).c_str(), nullptr)) << folder;
+  }
+  const std::wstring file = platform::LongPath(Utf8ToWide(folder + "tief.txt"));
+  CloseHandle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+  RecordingReport report;
+  platform::MemoryStream m(Written([&](DataWriter& w) { WriteFolderRecord(w, dir.Path(), {}, report); }));
+  DeleteFileW(file.c_str());  // removed before reading: the temporary folder cannot remove it
+  for (; folder.size() > dir.Path().size(); folder.resize(folder.find_last_of('\\', folder.size() - 2) + 1))
+    RemoveDirectoryW(platform::LongPath(Utf8ToWide(folder)).c_str());
+  DataReader r(m);
+  for (const std::string& name : names) ExpectItems(r, {1, name});
+  ExpectItems(r, {0, 1, "tief.txt"});  // the last folder: no folders, its one file
+}
+
+TEST(CopyRecords, KeysAndFolderTreesCopyWithANewStatus) {
+  // A key with a subkey and two values (CopyKey: it has subkeys), then an old folder record without
+  // subfolders (CopyDirTree: none): its file comes out in today's form, with versions.
+  auto records = [](int32_t status, const Bytes& versions) {
+    return Items({1, "Sub", 0, 1, "v", status, 4, 3, Bytes{1, 2, 3}, 1, "n", status, 3, -7,  // the key
+                  0, 1, "f.txt", status, 12345678, 10, 32, versions});                      // the folder
+  };
+  platform::MemoryStream in(records(21, {}));
+  DataReader r(in);
+  EXPECT_EQ(Written([&](DataWriter& w) { EXPECT_TRUE(CopyKey(r, &w, rsNew) && !CopyDirTree(r, &w, rsNew, false)); }),
+            records(rsNew, Items({0, 0})));
+}
+
+TEST_F(ConfigurationTest, BothWorkersWriteTheWholeFile) {
+  CreateDirectoryW(L"T:\\Programm", nullptr);
+  WriteFileBytes("T:\\sys.ini", "[Start]\r\nrun=app.exe\r\n");
+  // HKEY_ALPHA is no root key of this system: stored empty.
+  for (const auto& [tree, text, state] :
+       {std::tuple{&reg, "HKEY_USERS", stUnchecked}, {&reg, "HKEY_CURRENT_CONFIG", stPartial},
+        {&reg, "HKEY_ALPHA", stChecked}, {&drives, "C: [System]", stUnchecked}, {&drives, "T: [Test]", stChecked},
+        {&sys, "T:\\sys.ini(INI)", stChecked}, {&sys, "T:\\liesmich.txt(TXT)", stUnchecked}})
+    tree->First()->AddChild(text)->SetStateIndex(state);
+  drives.First()->Child(1)->SetImageIndex(7);
+  WriteConfiguration(file, reg, drives, sys);
+
+  // The registry tree is back in its own order; nothing was shown but progress.
+  EXPECT_EQ(reg.First()->Child(0)->Text() + reg.First()->Child(2)->Text(), "HKEY_USERSHKEY_ALPHA");
+  EXPECT_TRUE(ui.Messages().empty());
+  EXPECT_FALSE(ui.StatusVisible(StatusControl::StatusLBL2) || ui.StatusVisible(StatusControl::ProgressBar2));
+  const auto& log = ui.StatusLog();
+  for (const auto& [control, text] : {std::pair{StatusControl::Statuspanel, " Registry:HKEY_CURRENT_CONFIG"},
+                                      {StatusControl::StatusLBL2, " Dateistruktur - Laufwerk: T: [Test]"}})
+    EXPECT_NE(std::find(log.begin(), log.end(), std::pair{control, std::string(text)}), log.end()) << text;
+  platform::FileStream in(file, platform::FileStream::Mode::Read);
+  DataReader r(in);
+  // The root keys in alphabetical order, then the watched drive and the checked file.
+  ExpectItems(r, {kRegistrationHeader, List::Begin, "HKEY_ALPHA", 0, 0, "HKEY_CURRENT_CONFIG"});
+  CopyKey(r, nullptr, 0);
+  ExpectItems(r, {List::End, kDrivesHeader2, List::Begin, "T: [Test]", 7, 1, "Programm", 0, 0, 1, "sys.ini"});
+  CopyFileRecord(r, nullptr, 0, true);
+  ExpectItems(r, {List::End, kSystemFilesHeader, List::Begin, "T:\\sys.ini(INI)", 1, "[Start]", 1, "run", 21,
+                  "app.exe", List::End});
+  EXPECT_EQ(r.Remaining(), 0);
+}
+
+TEST_F(ConfigurationTest, AWorkerErrorIsShownAndTheFileIsStillWritten) {
+  sys.First()->AddChild("unbekannt.xyz")->SetStateIndex(stChecked);  // no kind: the section ends there
+  WriteConfiguration(file, reg, drives, sys);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text, "Konnte den Dateityp für unbekannt.xyz nicht feststellen");
+  EXPECT_EQ(ui.Messages()[0].type, mtError);
+  EXPECT_EQ(ReadFileBytes(file), Text(Items({kRegistrationHeader, List::Begin, List::End, kDrivesHeader2, List::Begin,
+                                             List::End, kSystemFilesHeader, List::Begin, "unbekannt.xyz"})));
 }
 
 TEST_F(ConfigurationTest, AFailedWriteKeepsTheConfigurationStoredBefore) {
-  ScriptedInteraction ui;
-  Tree reg, drives, sys;
-  reg.AddTop("Arbeitsplatz");
-  drives.AddTop("Laufwerke");
-  sys.AddTop("Systemdateien");
-  TempFolder dir;
-  const std::string file = dir.File("OldCFG.TSD");
   WriteFileBytes(file, "die alte Konfiguration");
   // The file is written beside the target first: block that place with a folder.
   ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(file + ".tmp").c_str(), nullptr));
   EXPECT_THROW(WriteConfiguration(file, reg, drives, sys), platform::EStreamError);
   EXPECT_EQ(ReadFileBytes(file), "die alte Konfiguration");
   RemoveDirectoryW(Utf8ToWide(file + ".tmp").c_str());
-
   WriteConfiguration(file, reg, drives, sys);  // the way free again: replaced whole
-  platform::FileStream in(file, platform::FileStream::Mode::Read);
-  DataReader r(in);
-  EXPECT_EQ(r.ReadString(), kRegistrationHeader);
+  EXPECT_EQ(ReadFileBytes(file), Text(Items({kRegistrationHeader, List::Begin, List::End, kDrivesHeader2, List::Begin,
+                                             List::End, kSystemFilesHeader, List::Begin, List::End})));
   EXPECT_EQ(GetFileAttributesW(Utf8ToWide(file + ".tmp").c_str()), INVALID_FILE_ATTRIBUTES);
 }
