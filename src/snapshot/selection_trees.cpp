@@ -285,7 +285,9 @@ class KeySource : public ChildSource {
 
 // Opens a listing of pattern, folders wanted; systems without the basic form or the
 // large fetch get the classic call.
-HANDLE FindFirstFolder(const std::wstring& pattern, WIN32_FIND_DATAW& found) {
+HANDLE FindFirstFolder(const std::wstring& plainPattern, WIN32_FIND_DATAW& found) {
+  // The long form, as the snapshot walks: what it records can be browsed and unselected.
+  const std::wstring pattern = platform::LongPath(plainPattern);
   HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found, FindExSearchLimitToDirectories,
                               nullptr, FIND_FIRST_EX_LARGE_FETCH);
   if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
@@ -302,7 +304,7 @@ bool IsSubfolder(const WIN32_FIND_DATAW& found) {
 bool IsLink(const std::wstring& folderWithBackslash) {
   std::wstring path = folderWithBackslash;
   if (path.size() > 3 && path.back() == L'\\') path.pop_back();
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(platform::LongPath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 

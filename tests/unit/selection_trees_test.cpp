@@ -155,11 +155,18 @@ TEST(SelectionFolders, DrivesAndFoldersLoadRefreshAndUnselect) {
   TempFolder temp;
   Folders(temp, {"b", "_x", "A", "A\\sub"});
   WriteFileBytes(temp.File("b\\inner.txt"), "x");
+  // A name ending in a dot is reached in the long path form, as the snapshot records it.
+  const std::wstring dot = platform::LongPath(Utf8ToWide(temp.File("A\\sub\\Punkt."))), deep = dot + L"\\tief";
+  ASSERT_TRUE(CreateDirectoryW(dot.c_str(), nullptr) && CreateDirectoryW(deep.c_str(), nullptr));
   TreeNode* folder = FolderNode(drives, temp.Path(), true);
   ASSERT_NE(folder, nullptr) << temp.Path();
   ToggleCheck(*folder);
   folder->Expand();
   EXPECT_EQ(Shape(*folder), "_x:4 A:4+ b:4");  // folders only, and files do not count
+  TreeNode* sub = FolderNode(drives, temp.File("A\\sub\\Punkt."), true);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(Shape(*sub->Parent()), "Punkt.:4+");
+  RemoveDirectoryW(deep.c_str()), RemoveDirectoryW(dot.c_str());
   ToggleCheck(*folder->Child(2));
   // Drives that are not there any more, one loaded: their nodes cannot be read and stay.
   char missing = 'Q';
