@@ -294,7 +294,8 @@ std::vector<ResultReader::StoredChild> ResultReader::StoredChildren(ResultSectio
     StoredChild& c = children.emplace_back();
     c.Name = r.ReadString();
     c.Data = block.Offset();
-    c.HasChildren = section == ResultSection::Registry ? CopyKey(r, nullptr, 0) : CopyDirTree(r, nullptr, 0, info_.Versions);
+    c.HasChildren = section == ResultSection::Registry ? CopyKey(r, nullptr, 0)
+                                                       : CopyDirTree(r, nullptr, 0, info_.Versions);
   }
   return children;
 }

@@ -70,23 +70,16 @@ LONG WINAPI ReportCrash(EXCEPTION_POINTERS*) {
 }
 
 // Ends the process when one mutation runs longer than a minute.
-class HangWatch {
- public:
-  HangWatch()
-      : thread_([this] {
-          for (; !stop_; Sleep(200)) {
-            const DWORD started = g_started;
-            if (started == 0 || static_cast<int32_t>(GetTickCount() - started) < 60000) continue;
-            std::fprintf(stderr, "\nKein Ende nach einer Minute bei %s\n", g_current.c_str());
-            ExitProcess(3);
-          }
-        }) {}
-  ~HangWatch() { stop_ = true, thread_.join(); }
-
- private:
-  std::atomic<bool> stop_{false};
-  std::thread thread_;
-};
+void WatchForHangs() {
+  std::thread([] {
+    for (;; Sleep(200)) {
+      const DWORD started = g_started;
+      if (started == 0 || static_cast<int32_t>(GetTickCount() - started) < 60000) continue;
+      std::fprintf(stderr, "\nKein Ende nach einer Minute bei %s\n", g_current.c_str());
+      ExitProcess(3);
+    }
+  }).detach();
+}
 
 // ---------------------------------------------------------------- the real files
 
@@ -303,6 +296,7 @@ class DamagedFiles : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     SetUnhandledExceptionFilter(ReportCrash);
+    WatchForHangs();
     f_ = new Fixture;
     f_->FirstState();
     f_->WriteConfiguration(f_->dir.File("alt.TSD"));
@@ -321,7 +315,6 @@ class DamagedFiles : public ::testing::Test {
   // Runs the mutations of the good file through check(file, id), which tells how the
   // reader ended or what went wrong.
   void RunMutations(const char* good, const std::function<std::string(const std::string&, int)>& check) {
-    HangWatch hangs;
     const Bytes bytes = ReadFileBytes(f_->dir.File(good));
     const std::vector<size_t> boundaries = ItemBoundaries(bytes);
     const std::string file = f_->dir.File(std::string("kaputt-") + good);
@@ -339,7 +332,8 @@ class DamagedFiles : public ::testing::Test {
       }
       g_started = 0;
       // Memory follows what the file holds; nothing is reserved for what a count claims.
-      if (g_largest > 64 * mutated.size() + (4u << 20)) outcome += ", " + std::to_string(g_largest) + " Bytes am Stück";
+      if (g_largest > 64 * mutated.size() + (4u << 20))
+        outcome += ", " + std::to_string(g_largest) + " Bytes am Stück";
       if (outcome == "gelesen") ++read;
       else if (outcome == "abgelehnt") ++refused;
       else ADD_FAILURE() << g_current << ": " << outcome;
@@ -360,7 +354,8 @@ TEST_F(DamagedFiles, SelectionFiles) {
     ScriptedInteraction ui;
     LoadSelectionFile(f_->dir.File("auswahl.TSS"), nullptr, t.regSel, t.driveSel, t.sysSel, t.noCheck);
     const Bytes before = t.State();
-    const std::string outcome = Outcome([&] { LoadSelectionFile(file, nullptr, t.regSel, t.driveSel, t.sysSel, t.noCheck); });
+    const std::string outcome =
+        Outcome([&] { LoadSelectionFile(file, nullptr, t.regSel, t.driveSel, t.sysSel, t.noCheck); });
     return outcome == "abgelehnt" && t.State() != before ? "Bäume halb geändert" : outcome;
   });
 }
@@ -380,7 +375,8 @@ TEST_F(DamagedFiles, ConfigurationsComparedWithAGoodOne) {
     });
     if (outcome != "abgelehnt") return outcome;
     if (t.State() != before) return std::string("Bäume oder Ergebnis halb geändert");
-    if (ReadFileBytes(log) != logBefore || platform::FileExists(log + ".tmp")) return std::string("Logdatei verändert");
+    if (ReadFileBytes(log) != logBefore || platform::FileExists(log + ".tmp"))
+      return std::string("Logdatei verändert");
     return outcome;
   });
 }
@@ -400,7 +396,8 @@ TEST_F(DamagedFiles, ResultFilesLoadedAndExported) {
     if (outcome != "gelesen") return outcome;
     // A file that loads may still hold damaged records: the export reads them all.
     const Bytes loaded = t.State();
-    const std::pair<Tree*, int> trees[] = {{&t.regResult, tkRegistry}, {&t.driveResult, tkFiles}, {&t.sysResult, tkSystem}};
+    const std::pair<Tree*, int> trees[] = {
+        {&t.regResult, tkRegistry}, {&t.driveResult, tkFiles}, {&t.sysResult, tkSystem}};
     for (const auto& [tree, kind] : trees) {
       const std::string exported =
           Outcome([&] { ExportResultText(t.info, tree->First(), kAllKinds, kind, "x", "(Standard)"); });
