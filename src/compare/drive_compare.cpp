@@ -31,7 +31,7 @@ std::string NextDrive(DataReader& r, bool& end) {
 
 DriveCompare::DriveCompare(DataReader& o, DataReader& n, Tree& selection, Tree& result,
                            const std::vector<std::string>& noCheck)
-    : NestedCompare(o, n, result, kFilesHeader, "ERROR in ReadNextStr:"), selection_(selection), no_check_(noCheck) {}
+    : NestedCompare(o, n, selection, result, kFilesHeader, "ERROR in ReadNextStr:"), no_check_(noCheck) {}
 
 void DriveCompare::Run(const std::string& oldFile, const std::string& newFile) {
   CompareProgress(0, 0);
@@ -87,10 +87,6 @@ void DriveCompare::DriveOnOneSide(const std::string& text, int32_t state, DataRe
   CopyDirTree(side, nullptr, 0, withVersion);
 }
 
-int32_t DriveCompare::StateOf(const std::string& name, bool filter) {
-  return filter ? GetSelectionState(path_, name, selection_) : stChecked;
-}
-
 void DriveCompare::SkipChild(DataReader& side) { CopyDirTree(side, nullptr, 0, VersionsOf(side)); }
 
 void DriveCompare::LevelStarted() {
@@ -99,7 +95,7 @@ void DriveCompare::LevelStarted() {
 }
 
 void DriveCompare::BeforeStep(const NameMerge& merge) {
-  if (depth_ == 1) CompareProgress(merge.NewCount(), (merge.OldIndex() + merge.NewIndex()) / 2);
+  CompareProgress(merge.NewCount(), (merge.OldIndex() + merge.NewIndex()) / 2);
 }
 
 void DriveCompare::ChildOnOneSide(const std::string& name, int32_t selectionState, bool isNew) {

@@ -17,7 +17,6 @@ class DriveCompare : public NestedCompare {
  private:
   void DriveOnOneSide(const std::string& text, int32_t state, DataReader& side, bool withVersion);
   bool VersionsOf(const DataReader& side) const { return &side == &n_ ? new_versions_ : old_versions_; }
-  int32_t StateOf(const std::string& name, bool filter) override;
   void SkipChild(DataReader& side) override;
   void ChildOnOneSide(const std::string& name, int32_t selectionState, bool isNew) override;
   void LevelStarted() override;
@@ -26,7 +25,6 @@ class DriveCompare : public NestedCompare {
   TreeNode* ChangedFolderNode();
   void FileOnOneSide(const std::string& name, DataReader& side, int32_t status);
 
-  Tree& selection_;
   const std::vector<std::string>& no_check_;
   bool old_versions_ = true;
   bool new_versions_ = true;

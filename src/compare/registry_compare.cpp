@@ -17,7 +17,7 @@ std::string NextRoot(DataReader& r, bool& end) {
 }  // namespace
 
 RegistryCompare::RegistryCompare(DataReader& o, DataReader& n, Tree& selection, Tree& result)
-    : NestedCompare(o, n, result, kValuesHeader, "ERROR in ReadNextStr:"), selection_(selection) {}
+    : NestedCompare(o, n, selection, result, kValuesHeader, "ERROR in ReadNextStr:") {}
 
 void RegistryCompare::Run() {
   result_.Clear();
@@ -63,14 +63,10 @@ void RegistryCompare::RootOnOneSide(const std::string& name, int32_t state, Data
   CopyKey(side, nullptr, 0);
 }
 
-int32_t RegistryCompare::StateOf(const std::string& name, bool filter) {
-  return filter ? GetSelectionState(path_, name, selection_) : stChecked;
-}
-
 void RegistryCompare::SkipChild(DataReader& side) { CopyKey(side, nullptr, 0); }
 
 void RegistryCompare::BeforeStep(const NameMerge& merge) {
-  if (depth_ == 1) CompareProgress(merge.NewCount(), merge.OldIndex());
+  CompareProgress(merge.NewCount(), merge.OldIndex());
 }
 
 void RegistryCompare::ChildOnOneSide(const std::string& name, int32_t selectionState, bool isNew) {

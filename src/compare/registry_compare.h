@@ -11,7 +11,6 @@ class RegistryCompare : public NestedCompare {
 
  private:
   void RootOnOneSide(const std::string& name, int32_t state, DataReader& side);
-  int32_t StateOf(const std::string& name, bool filter) override;
   void SkipChild(DataReader& side) override;
   void ChildOnOneSide(const std::string& name, int32_t selectionState, bool isNew) override;
   void BeforeStep(const NameMerge& merge) override;
@@ -19,5 +18,4 @@ class RegistryCompare : public NestedCompare {
   TreeNode* ChangedKeyNode();
   void ValueOnOneSide(const std::string& name, DataReader& side, int32_t status);
 
-  Tree& selection_;
 };

@@ -63,6 +63,10 @@ TreeNode* SectionCompare::AddedOrRemovedChild(const std::string& name, int32_t s
   return node;
 }
 
+int32_t NestedCompare::StateOf(const std::string& name, bool filter) {
+  return filter ? GetSelectionState(path_, name, selection_) : stChecked;
+}
+
 void NestedCompare::CompareNested(bool filter) {
   struct Level {
     NameMerge merge;
@@ -88,7 +92,7 @@ void NestedCompare::CompareNested(bool filter) {
       levels.back().merge.Advance();
       continue;
     }
-    BeforeStep(merge);
+    if (depth_ == 1) BeforeStep(merge);
     const std::string& name = merge.Name();
     const int32_t state = StateOf(name, levels.back().filter);
     switch (merge.Current()) {

@@ -68,7 +68,9 @@ class SectionCompare {
 // The registry and drive sections: keys in keys, folders in folders.
 class NestedCompare : public SectionCompare {
  public:
-  using SectionCompare::SectionCompare;
+  NestedCompare(DataReader& oldReader, DataReader& newReader, Tree& selection, Tree& result, const char* blockHeader,
+                const char* readErrorPrefix)
+      : SectionCompare(oldReader, newReader, result, blockHeader, readErrorPrefix), selection_(selection) {}
 
  protected:
   // Compares the nested records (keys, folders) at both readers' positions level by
@@ -77,14 +79,17 @@ class NestedCompare : public SectionCompare {
   void CompareNested(bool filter);
 
   // The selection state of an entry (filter off: watched).
-  virtual int32_t StateOf(const std::string& name, bool filter) = 0;
+  int32_t StateOf(const std::string& name, bool filter);
   // Passes over a child's record on one side.
   virtual void SkipChild(DataReader& side) = 0;
   // A child stored on one side only (isNew: the new side).
   virtual void ChildOnOneSide(const std::string& name, int32_t selectionState, bool isNew) = 0;
   virtual void LevelStarted() {}
+  // Before each step of a first-level merge (the progress bar).
   virtual void BeforeStep(const NameMerge&) {}
   virtual void LevelFinished() = 0;
+
+  Tree& selection_;
 };
 
 // Status line, progress bar and message processing of the comparison.

@@ -9,10 +9,9 @@ namespace {
 constexpr int64_t kStatusItemSize = 2;
 }  // namespace
 
-int32_t ReadStatus(DataReader& r, int64_t* position) {
+int32_t ReadStatusAt(DataReader& r, int64_t* position) {
   const int64_t at = r.Position();
   const int32_t status = r.ReadInteger();
-  if (position == nullptr) return status;
   *position = at;
   if (r.Position() - at != kStatusItemSize) {
     r.SetPosition(at);

@@ -8,4 +8,7 @@
 // Reads a record's status. With position, also where the item stands; the removal
 // engine overwrites it there in place with a two-byte item, so a status stored in
 // another size is a read error then.
-int32_t ReadStatus(DataReader& reader, int64_t* position = nullptr);
+int32_t ReadStatusAt(DataReader& reader, int64_t* position);
+inline int32_t ReadStatus(DataReader& reader, int64_t* position = nullptr) {
+  return position == nullptr ? reader.ReadInteger() : ReadStatusAt(reader, position);
+}
