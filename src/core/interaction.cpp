@@ -1,5 +1,7 @@
 #include "core/interaction.h"
 
+#include "core/translate.h"
+
 namespace {
 
 // Without a user nobody can agree to anything: every question gets its safe answer.
@@ -33,6 +35,20 @@ SilentInteraction g_silent;
 Interaction* g_installed = nullptr;
 
 }  // namespace
+
+int Interaction::AskSharedFile(SharedFileQuestion question, const std::string& path, bool& sameForAll) {
+  sameForAll = false;
+  const std::string detail =
+      question == SharedFileQuestion::StillRegistered
+          ? tr("Richtigerweise sollte der Zähler, der angibt, wie oft die Datei verwendet wird um eins gesenkt "
+               "werden. Dies erledigt das Programm automatisch, wenn der zugehörige Eintrag in der Registry "
+               "zurückgesetzt wird.")
+          : tr("Der  Zähler, der angibt wie oft die Datei verwendet wird, steht nun auf Null. Soll die "
+               "entsprechende Datei nun gelöscht werden ?");
+  return MessageDlg(tr("Die folgende Datei wurde beim System zur mehrfachen Verwendung angemeldet.") + "\r" + path +
+                        "\r" + detail,
+                    mtConfirmation, mbYesNo, 26);
+}
 
 Interaction& UI() { return g_installed ? *g_installed : g_silent; }
 

@@ -48,6 +48,11 @@ constexpr int mrYesToAll = 10;
 // The status controls of the main window that engines write to.
 enum class StatusControl { Statuspanel, ProgressBar1, ProgressBar2, StatusLBL2, reglabel };
 
+// The two questions about a file registered as shared (below the SharedDlls key):
+// a new file still listed there is to be deleted, or undoing has brought its use
+// counter down to zero.
+enum class SharedFileQuestion { StillRegistered, CounterAtZero };
+
 class Interaction {
  public:
   virtual ~Interaction() = default;
@@ -60,6 +65,11 @@ class Interaction {
   // Asks for one line of text; false when the user cancelled (value unchanged).
   virtual bool InputQuery(const std::string& caption, const std::string& prompt,
                           std::string& value) = 0;
+
+  // Asks whether to delete the shared file path; mrYes deletes, anything else keeps it.
+  // sameForAll: the answer holds for every further file of this run. Without a dialog
+  // of its own the question goes through MessageDlg, for this file alone.
+  virtual int AskSharedFile(SharedFileQuestion question, const std::string& path, bool& sameForAll);
 
   // Status display: text, maximum, position and visibility of one control.
   virtual void SetStatusText(StatusControl control, const std::string& text) = 0;

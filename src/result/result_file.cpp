@@ -332,18 +332,10 @@ std::vector<NodeRecord> ReadNodeRecords(const ResultFileInfo& info, ResultSectio
   return reader.Records(section, node, systemKind);
 }
 
-void ExpandStoredNode(const ResultFileInfo& info, ResultSection section, TreeNode& node) {
-  // Only new and deleted keys and folders keep their children in the block; system-file
-  // sections have none.
-  if (section == ResultSection::SystemFiles || node.Count() > 0 || node.Data() == 0 ||
-      !IsAddedOrRemoved(node.StateIndex()) || !HasBlock(info, section))
-    return;
-  std::vector<ResultReader::StoredChild> children;
-  {
-    ResultReader reader(info);
-    children = reader.StoredChildren(section, node);
-  }
-  // Added only once all were read, so a damaged record leaves the node as it was.
+namespace {
+
+// Adds the children read from a stored copy; the node's own look and state pass on.
+void AddStoredChildren(TreeNode& node, std::vector<ResultReader::StoredChild>& children) {
   TreeUpdateScope suspended(node.Owner());
   for (ResultReader::StoredChild& c : children) {
     TreeNode* child = node.AddChild(std::move(c.Name));
@@ -354,6 +346,67 @@ void ExpandStoredNode(const ResultFileInfo& info, ResultSection section, TreeNod
     if (IsDone(node.StateIndex())) child->SetCut(true);
   }
   if (children.empty()) node.SetHasChildren(false);
+}
+
+bool HasStoredChildren(const ResultFileInfo& info, ResultSection section, const TreeNode& node) {
+  // Only new and deleted keys and folders keep their children in the block; system-file
+  // sections have none.
+  return section != ResultSection::SystemFiles && node.Count() == 0 && node.Data() != 0 &&
+         IsAddedOrRemoved(node.StateIndex()) && HasBlock(info, section);
+}
+
+}  // namespace
+
+void ExpandStoredNode(const ResultFileInfo& info, ResultSection section, TreeNode& node) {
+  if (!HasStoredChildren(info, section, node)) return;
+  std::vector<ResultReader::StoredChild> children;
+  {
+    ResultReader reader(info);
+    children = reader.StoredChildren(section, node);
+  }
+  // Added only once all were read, so a damaged record leaves the node as it was.
+  AddStoredChildren(node, children);
+}
+
+void ExpandStoredSubtree(ResultReader& reader, ResultSection section, TreeNode& node) {
+  std::vector<TreeNode*> pending{&node};
+  while (!pending.empty()) {
+    TreeNode* n = pending.back();
+    pending.pop_back();
+    if (HasStoredChildren(reader.Info(), section, *n)) {
+      std::vector<ResultReader::StoredChild> children = reader.StoredChildren(section, *n);
+      AddStoredChildren(*n, children);
+    }
+    for (size_t i = 0; i < n->Count(); ++i) pending.push_back(n->Child(i));
+  }
+}
+
+void MarkDoneInResultFile(const ResultFileInfo& info, ResultSection section, const std::vector<DoneRecord>& records,
+                          Tree& tree) {
+  platform::MemoryStream block;
+  {
+    DataWriter w(block);
+    SaveTree(std::string(), &w, tree, false, true, section != ResultSection::SystemFiles);
+  }
+  platform::FileStream file(info.FileName, platform::FileStream::Mode::Update);
+  const int64_t treePos = info.TreePos(section);
+  {
+    DataReader r(file);
+    r.SetPosition(treePos);
+    SkipTree(r);
+    if (r.Position() - treePos != block.Size())
+      throw EQuitawayError(FormatMsg(
+          tr("Die Ergebnisdatei %s passt nicht mehr zum angezeigten Ergebnis und wurde nicht fortgeschrieben"),
+          {info.FileName}));
+  }
+  DataWriter w(file);
+  for (const DoneRecord& record : records) {
+    w.SetPosition(record.StatusPos);
+    w.WriteInteger(record.Status | flDone);  // two bytes, as the status read there
+  }
+  w.SetPosition(treePos);
+  w.WriteRaw(block.Bytes().data(), block.Bytes().size());
+  w.Flush();
 }
 
 std::vector<SharedDllEntry> CollectSharedDlls(const ResultFileInfo& info, Tree& registryResult) {

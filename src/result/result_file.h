@@ -72,6 +72,7 @@ class ResultReader {
  public:
   explicit ResultReader(const ResultFileInfo& info);
   ~ResultReader();
+  const ResultFileInfo& Info() const { return info_; }
   ResultReader(const ResultReader&) = delete;
   ResultReader& operator=(const ResultReader&) = delete;
 
@@ -113,6 +114,23 @@ std::vector<NodeRecord> ReadNodeRecords(const ResultFileInfo& info, ResultSectio
 // Builds the children of a new or deleted key or folder from its stored copy; other
 // nodes, and nodes whose children are loaded, are left as they are.
 void ExpandStoredNode(const ResultFileInfo& info, ResultSection section, TreeNode& node);
+
+// The same for node and every key or folder below it, through one open reader: an
+// undo visits each of them.
+void ExpandStoredSubtree(ResultReader& reader, ResultSection section, TreeNode& node);
+
+// A record whose change was undone: where its status item stands and its status.
+struct DoneRecord {
+  int64_t StatusPos = 0;
+  int32_t Status = 0;
+};
+
+// The in-place update after an undo: each record's status gets flDone, and the
+// section's result tree (its nodes marked done) is written again at its position.
+// Only states change, so the tree keeps its size; when it would not (the tree no
+// longer matches the file) nothing is written and EQuitawayError says so.
+void MarkDoneInResultFile(const ResultFileInfo& info, ResultSection section, const std::vector<DoneRecord>& records,
+                          Tree& tree);
 
 // The kind of the system file a node of the system-file result tree belongs to; -1
 // for the top node. An entry of unknown kind raises EQuitawayError.

@@ -1,0 +1,45 @@
+// What every undo run shares: the kind mask, the selection, the to-do rows with the
+// guard around each action, and the records undone for the in-place update.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "removal/restore.h"
+
+class RestoreRun {
+ public:
+  explicit RestoreRun(const RestoreRequest& request);
+
+  bool Execute() const { return request_.Execute; }
+  bool Has(uint8_t flag) const { return (request_.Flags & flag) != 0; }
+  bool Selective() const { return request_.Selection != nullptr; }
+  // A state or status after the kind mask: without rfAgain, anything done before
+  // carries flDone and matches no kind.
+  int32_t Kind(int32_t state) const { return state & mask_; }
+  // A record takes part: no selection list, or a selected row with this caption.
+  bool Selected(const std::string& caption) const;
+
+  // One action: planned, its row says "unerledigt"; executed, perform runs under its
+  // own guard and the row gets "Ok, fertig" (or the status perform sets), or "Nicht
+  // getan, Fehler: " and the error's message. True when it was executed and done.
+  bool Act(const std::string& action, const std::string& path, const std::string& name, const std::string& value,
+           const std::function<void(std::string& status)>& perform);
+
+  // A record whose change was undone (executed runs only).
+  void NoteDone(int64_t statusPos, int32_t status);
+  // Greys a visited node and marks it done (executed runs without a selection list).
+  void Visited(TreeNode& node);
+  // Executed: the statuses and the tree written back into the result file.
+  void Finish(ResultSection section, Tree& tree);
+
+ private:
+  const RestoreRequest& request_;
+  int32_t mask_;
+  std::vector<DoneRecord> done_;
+};
+
+// "Nicht getan, Fehler: "
+inline constexpr char kStatusFailed[] = "Nicht getan, Fehler: ";

@@ -1,0 +1,147 @@
+// Undo of the registry result tree on the real registry of the test prefix: two real
+// snapshots of HKEY_CURRENT_USER around changes below a test key, compared into a
+// result file, then planned and executed on the test key's node.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "compare/compare.h"
+#include "core/identity.h"
+#include "core/settings.h"
+#include "model/data_codes.h"
+#include "model/treetool.h"
+#include "platform/text.h"
+#include "removal/restore.h"
+#include "snapshot/configuration.h"
+#include "snapshot/registry_snapshot.h"
+#include "support/scripted_interaction.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+using V = std::vector<std::string>;
+const std::string kKey = "Software\\Velmoria\\QuitawayTests\\restore";
+const std::string kSettingsKey = kKey + "-settings";
+
+void Set(const std::string& sub, const wchar_t* name, DWORD type, const void* data, DWORD size) {
+  RegSetKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + sub).c_str(), name, type, data, size);
+}
+void DeleteTree(const std::string& path) { RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(path).c_str()); }
+
+// The test key as a snapshot stores it: the registry below it, byte for byte.
+std::string Stored() {
+  HKEY key = nullptr;
+  RegOpenKeyExW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str(), 0, KEY_READ, &key);
+  struct : SnapshotReport {
+    void Update() override {}
+    void ShowError(const std::string&) override {}
+  } report;
+  platform::MemoryStream m;
+  {
+    DataWriter w(m);
+    WriteRegistryKey(w, key, "", false, report);
+  }
+  RegCloseKey(key);
+  return std::string(m.Bytes().begin(), m.Bytes().end());
+}
+
+class RestoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteTree(kKey);
+    DeleteTree(kSettingsKey);
+    OpenSettingsRegistry(kSettingsKey);
+    WriteBackAllSettings();
+    regSel.AddTop(kRegistryTop)->AddChild("HKEY_CURRENT_USER")->SetStateIndex(stChecked);
+    driveSel.AddTop(kDrivesTop)->SetStateIndex(stUnchecked);
+    sysSel.AddTop(kSystemTop)->SetStateIndex(stUnchecked);
+  }
+  void TearDown() override {
+    DeleteTree(kKey);
+    CloseSettingsRegistry();
+    DeleteTree(kSettingsKey);
+  }
+  void Snapshot(const std::string& name) { WriteConfiguration(dir.File(name), regSel, driveSel, sysSel); }
+  // The to-do rows of one run on the test key's node: action, name, value and status.
+  V Undo(uint8_t flags, bool execute) {
+    TreeNode* node = FindNodeByPath("HKEY_CURRENT_USER\\" + kKey, regResult, false, false);
+    todo.Clear();
+    RestoreRegistryChanges({info, node, nullptr, flags, execute, todo});
+    V rows;
+    for (size_t i = 0; i < todo.Count(); ++i) {
+      const ListRow& r = todo.Row(i);
+      rows.push_back(r.Caption + " | " + r.SubItems[1] + " | " + r.SubItems[2] + " | " + r.SubItems[3]);
+    }
+    return rows;
+  }
+
+  ScriptedInteraction ui;
+  TempFolder dir;
+  Tree regSel, driveSel, sysSel, regResult, driveResult, sysResult;
+  std::vector<std::string> noCheck;
+  ResultFileInfo info;
+  ListModel todo;
+};
+
+}  // namespace
+
+TEST_F(RestoreTest, AnInstallationInTheRegistryIsTakenBackWhole) {
+  const DWORD five = 5, two = 2;
+  const BYTE bytes[] = {1, 2, 3}, nine[] = {9};
+  Set("\\Bleibt", L"Alt", REG_SZ, L"vorher", 14);
+  Set("\\Bleibt", L"Weg", REG_DWORD, &five, 4);
+  Set("\\Bleibt", L"Bin", REG_BINARY, bytes, 3);
+  Set("\\Bleibt", L"Pfad", REG_EXPAND_SZ, L"%TEMP%", 14);
+  Set("\\Geloescht", L"", REG_SZ, L"", 2);
+  HKEY leer = nullptr;  // a key without values
+  RegCreateKeyExW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Geloescht\\Leer").c_str(), 0, nullptr, 0,
+                  KEY_ALL_ACCESS, nullptr, &leer, nullptr);
+  RegCloseKey(leer);
+  const std::string before = Stored();
+  Snapshot("alt.TSD");
+  // The installation: values altered, deleted and added; a key deleted; a key tree added.
+  Set("\\Bleibt", L"Alt", REG_SZ, L"nachher", 16);
+  Set("\\Bleibt", L"Bin", REG_BINARY, nine, 1);
+  Set("\\Bleibt", L"Neu", REG_SZ, L"ja", 6);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Bleibt").c_str(), L"Weg");
+  DeleteTree(kKey + "\\Geloescht");
+  Set("\\Neu", L"a", REG_SZ, L"1", 4);
+  Set("\\Neu\\Tief", L"b", REG_DWORD, &two, 4);
+  Snapshot("neu.TSD");
+  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
+                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+
+  // Values before the keys that hold them; a deleted key made before its subkeys and
+  // values, a new key deleted after them; an altered value with its partner line.
+  const V planned = {
+      "verändert, stelle alten Wert wieder her | Alt | \"vorher\" | unerledigt",
+      "verändert, stelle alten Wert wieder her | Bin | Binary(4), 3 bytes: 01 02 03  | unerledigt",
+      "Wert löschen | Neu | \"ja\" | unerledigt",
+      "stelle gelöschten Wert wieder her | Weg | $00000005   (5) | unerledigt",
+      "erzeuge Schlüssel | Geloescht |  | unerledigt",
+      "erzeuge Schlüssel | Leer |  | unerledigt",
+      "stelle gelöschten Wert wieder her | (Standard) | \"(leer)\" | unerledigt",
+      "Wert löschen | b | $00000002   (2) | unerledigt",
+      "lösche Schlüssel | Tief |  | unerledigt",
+      "Wert löschen | a | \"1\" | unerledigt",
+      "lösche Schlüssel | Neu |  | unerledigt"};
+  EXPECT_EQ(Undo(rfNew | rfDeleted | rfAltered, false), planned);
+  ASSERT_NE(Stored(), before);  // planning changes nothing
+
+  // Executed, one value gone meanwhile: said so, and everything else back as it was.
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Bleibt").c_str(), L"Neu");
+  const V executed = Undo(rfNew | rfDeleted | rfAltered, true);
+  ASSERT_EQ(executed.size(), planned.size());
+  for (size_t i = 0; i < planned.size(); ++i) {
+    const std::string status = i == 2 ? "Nicht getan, Fehler: Eintrag existiert nicht (mehr)" : "Ok, fertig";
+    EXPECT_EQ(executed[i], planned[i].substr(0, planned[i].rfind("| ") + 2) + status);
+  }
+  EXPECT_EQ(Stored(), before);
+
+  // The done marks are in the file: loaded again, only the failed value is left to do,
+  // unless what was done is asked for again.
+  LoadResultFile(dir.File("r.TSL"), regSel, driveSel, regResult, driveResult, sysSel, sysResult, noCheck, {}, info);
+  EXPECT_EQ(Undo(rfNew | rfDeleted | rfAltered, false), V{planned[2]});
+  EXPECT_EQ(Undo(rfNew | rfDeleted | rfAltered | rfAgain, false).size(), planned.size());
+  EXPECT_EQ(Undo(rfDeleted | rfAltered, false), V{});
+}
