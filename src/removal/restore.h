@@ -39,6 +39,10 @@ using RestoreProc = void (*)(const RestoreRequest& request);
 // counters below SharedDlls adjusted by the recorded difference.
 void RestoreRegistryChanges(const RestoreRequest& request);
 
+// The system-file result tree: new INI entries and sections deleted, deleted and
+// altered entries written back. Text files are never restored.
+void RestoreSystemFileChanges(const RestoreRequest& request);
+
 // Status texts of the to-do list.
 inline constexpr char kStatusOpen[] = "unerledigt";
 inline constexpr char kStatusDone[] = "Ok, fertig";

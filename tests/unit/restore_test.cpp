@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "model/data_codes.h"
 #include "model/treetool.h"
+#include "platform/ini_file.h"
 #include "platform/text.h"
 #include "removal/restore.h"
 #include "snapshot/configuration.h"
@@ -211,4 +212,38 @@ TEST_F(RestoreTest, SharedFileCountersAreAdjustedAndAskedAboutAtZero) {
   ASSERT_EQ(ui.Texts().size(), 1u);
   EXPECT_NE(ui.Texts()[0].find(neu), std::string::npos);
   counter(alt, nullptr);
+}
+
+// INI entries and sections go back as they were; a text file is never touched.
+TEST_F(RestoreTest, IniEntriesAndSectionsComeBackTextFilesNever) {
+  const std::string ini = dir.File("test.ini"), text = dir.File("test.txt");
+  WriteFileBytes(ini, "[Bleibt]\r\na=1\r\nb=2\r\n[Geht]\r\nx=9\r\n");
+  WriteFileBytes(text, "eins\r\n");
+  regSel.First()->Child(0)->SetStateIndex(stUnchecked);
+  for (const std::string& file : {ini + "(INI)", text + "(TXT)"})
+    sysSel.First()->AddChild(file)->SetStateIndex(stChecked);
+  Snapshot("alt.TSD");
+  WriteFileBytes(ini, "[Bleibt]\r\na=1\r\nb=3\r\nc=4\r\n[Neu]\r\nn=1\r\n");
+  WriteFileBytes(text, "zwei\r\n");
+  Snapshot("neu.TSD");
+  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
+                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  for (bool execute : {false, true}) {
+    todo.Clear();
+    RestoreSystemFileChanges({info, sysResult.First(), nullptr, rfNew | rfDeleted | rfAltered, execute, todo});
+    V rows;
+    for (size_t i = 0; i < todo.Count(); ++i)
+      rows.push_back(todo.Row(i).Caption + " | " + todo.Row(i).SubItems[0] + " | " + todo.Row(i).SubItems[1] + " | " +
+                     todo.Row(i).SubItems[3]);
+    const std::string status = execute ? "Ok, fertig" : "unerledigt";
+    EXPECT_EQ(rows, (V{"geändert,stelle alten Wert wieder her | TEST.INI [Bleibt] | b | " + status,
+                       "Wert löschen | TEST.INI [Bleibt] | c | " + status,
+                       "stelle gelöschten Wert wieder her | TEST.INI [Geht] | x | " + status,
+                       "Wert löschen | TEST.INI [Neu] | n | " + status,
+                       "lösche Schlüssel | TEST.INI | [Neu] | " + status}));
+  }
+  const V now = {platform::ReadIniString(ini, "Bleibt", "b", "-"), platform::ReadIniString(ini, "Bleibt", "c", "-"),
+                 platform::ReadIniString(ini, "Geht", "x", "-"), platform::ReadIniString(ini, "Neu", "n", "-")};
+  EXPECT_EQ(now, (V{"2", "-", "9", "-"}));
+  EXPECT_EQ(ReadFileBytes(text), "zwei\r\n");
 }
