@@ -113,24 +113,28 @@ class RegistryRestore {
     // than recursion, as deep as the tree is.
     struct Frame {
       TreeNode* node;
+      bool failed;  // the node's own key could not be made
       size_t next = 0;
     };
     std::vector<Frame> stack;
-    BringBackKey(start);
-    stack.push_back({&start});
+    auto enter = [&](TreeNode& node) {
+      const size_t failures = run_.Failures();
+      BringBackKey(node);
+      stack.push_back({&node, run_.Failures() != failures});
+    };
+    enter(start);
     while (!stack.empty()) {
       Frame& top = stack.back();
       if (!run_.Selective() && top.next < top.node->Count()) {
-        TreeNode* child = top.node->Child(top.next++);
-        BringBackKey(*child);
-        stack.push_back({child});  // top is not used again
+        enter(*top.node->Child(top.next++));  // may move the stack: top is not used again
         continue;
       }
-      TreeNode& node = *top.node;
+      const Frame frame = stack.back();
       stack.pop_back();
-      Values(node);
-      TakeBackKey(node);
-      run_.Visited(node);
+      const size_t failures = run_.Failures();
+      Values(*frame.node);
+      TakeBackKey(*frame.node);
+      run_.Visited(*frame.node, frame.failed || run_.Failures() != failures);
     }
     reader_.reset();  // closed before the file is written
     run_.Finish(ResultSection::Registry, start.Owner());

@@ -31,6 +31,7 @@ bool RestoreRun::Act(const std::string& action, const std::string& path, const s
       done = true;
     } catch (const std::exception& e) {
       status = tr(kStatusFailed) + e.what();
+      ++failures_;
     }
   }
   ListRow row;
@@ -44,8 +45,8 @@ void RestoreRun::NoteDone(int64_t statusPos, int32_t status) {
   if (request_.Execute) done_.push_back({statusPos, Kind(status)});
 }
 
-void RestoreRun::Visited(TreeNode& node) {
-  if (request_.Execute && request_.Selection == nullptr) MarkDone(node);
+void RestoreRun::Visited(TreeNode& node, bool ownActionFailed) {
+  if (request_.Execute && request_.Selection == nullptr && !ownActionFailed) MarkDone(node);
 }
 
 void RestoreRun::Finish(ResultSection section, Tree& tree) {

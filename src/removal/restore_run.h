@@ -30,8 +30,11 @@ class RestoreRun {
 
   // A record whose change was undone (executed runs only).
   void NoteDone(int64_t statusPos, int32_t status);
-  // Greys a visited node and marks it done (executed runs without a selection list).
-  void Visited(TreeNode& node);
+  // Actions that failed so far in this run.
+  size_t Failures() const { return failures_; }
+  // Greys a visited node and marks it done (executed runs without a selection list),
+  // unless one of its own actions failed: what was not done stays to do.
+  void Visited(TreeNode& node, bool ownActionFailed);
   // Executed: the statuses and the tree written back into the result file.
   void Finish(ResultSection section, Tree& tree);
 
@@ -39,6 +42,7 @@ class RestoreRun {
   const RestoreRequest& request_;
   int32_t mask_;
   std::vector<DoneRecord> done_;
+  size_t failures_ = 0;
 };
 
 // "Nicht getan, Fehler: "

@@ -63,11 +63,12 @@ class SystemRestore {
       }
       TreeNode& node = *top.node;
       stack.pop_back();
+      const size_t failures = run_.Failures();
       if (const std::optional<SectionOf> section = Section(node)) {
         Entries(node, *section);
         TakeBackSection(node, *section);
       }
-      run_.Visited(node);
+      run_.Visited(node, run_.Failures() != failures);
     }
     reader_.reset();  // closed before the file is written
     run_.Finish(ResultSection::SystemFiles, start.Owner());

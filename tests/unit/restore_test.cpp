@@ -140,6 +140,10 @@ TEST_F(RestoreTest, AnInstallationInTheRegistryIsTakenBackWhole) {
     EXPECT_EQ(executed[i], planned[i].substr(0, planned[i].rfind("| ") + 2) + status);
   }
   EXPECT_EQ(Stored(), before);
+  // Greyed as done: every node but the one whose action failed.
+  auto node = [&](const char* sub) { return FindNodeByPath("HKEY_CURRENT_USER\\" + kKey + sub, regResult, false, false); };
+  EXPECT_FALSE(node("\\Bleibt")->Cut());
+  EXPECT_TRUE(node("\\Neu")->Cut() && node("\\Geloescht\\Leer")->Cut());
 
   // The done marks are in the file: loaded again, only the failed value is left to do,
   // unless what was done is asked for again.
