@@ -30,6 +30,9 @@ struct RestoreRequest {
   bool Execute = false;
   // One row per action: caption "Aktion", then "Pfad", "Name", "Wert", "Status".
   ListModel& Todo;
+  // The registry result tree of the same result: the files registered as shared are
+  // taken from it (file-structure undo). None: no file counts as shared.
+  Tree* RegistryResult = nullptr;
 };
 
 using RestoreProc = void (*)(const RestoreRequest& request);
@@ -38,6 +41,16 @@ using RestoreProc = void (*)(const RestoreRequest& request);
 // their subkeys), deleted keys and values and altered values written back, use
 // counters below SharedDlls adjusted by the recorded difference.
 void RestoreRegistryChanges(const RestoreRequest& request);
+
+// The file-structure result tree: new files and folders deleted (through
+// DeleteFileWithBackup, so nothing is lost beyond recall), deleted and altered files
+// and deleted folders brought back from the file backup store.
+void RestoreDriveChanges(const RestoreRequest& request);
+
+// The folder of the file backup store (DLLBackupPath, with a backslash) and where a
+// file is kept in it: its full path without the drive's colon.
+std::string BackupStoreFolder();
+std::string StoredCopyOf(const std::string& fullPath);
 
 // The system-file result tree: new INI entries and sections deleted, deleted and
 // altered entries written back. Text files are never restored.

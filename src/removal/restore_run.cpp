@@ -29,6 +29,9 @@ bool RestoreRun::Act(const std::string& action, const std::string& path, const s
     try {
       perform(status);
       done = true;
+    } catch (const ERestoreStatus& e) {
+      status = e.what();
+      ++failures_;
     } catch (const std::exception& e) {
       status = tr(kStatusFailed) + e.what();
       ++failures_;

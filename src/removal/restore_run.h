@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -47,3 +48,9 @@ class RestoreRun {
 
 // "Nicht getan, Fehler: "
 inline constexpr char kStatusFailed[] = "Nicht getan, Fehler: ";
+
+// An action not done, with a status text of its own instead of "Nicht getan, Fehler: ".
+class ERestoreStatus : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};

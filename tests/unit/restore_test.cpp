@@ -14,7 +14,9 @@
 #include "platform/text.h"
 #include "removal/restore.h"
 #include "snapshot/configuration.h"
+#include "snapshot/drive_snapshot.h"
 #include "snapshot/registry_snapshot.h"
+#include "removal/recyc.h"
 #include "support/checks.h"
 #include "support/data_files.h"
 #include "support/scripted_interaction.h"
@@ -250,4 +252,72 @@ TEST_F(RestoreTest, IniEntriesAndSectionsComeBackTextFilesNever) {
                  platform::ReadIniString(ini, "Geht", "x", "-"), platform::ReadIniString(ini, "Neu", "n", "-")};
   EXPECT_EQ(now, (V{"2", "-", "9", "-"}));
   EXPECT_EQ(ReadFileBytes(text), "zwei\r\n");
+}
+
+// The drive section of a configuration for one folder: its drive and the folders
+// down to it as single children, the folder itself as the walk stores it.
+void WriteFolderChain(DataWriter& w, const std::string& folder) {
+  w.WriteString(folder.substr(0, 2));
+  w.WriteInteger(3);
+  std::vector<std::string> parts;
+  for (size_t at = 3, slash; (slash = folder.find('\\', at)) != std::string::npos; at = slash + 1)
+    parts.push_back(folder.substr(at, slash - at));
+  for (const std::string& part : parts) {
+    w.WriteInteger(1);
+    w.WriteString(part);
+  }
+  struct : SnapshotReport {
+    void Update() override {}
+    void ShowError(const std::string&) override {}
+  } report;
+  WriteFolderRecord(w, folder, VersionOptions{}, report);
+  for (size_t i = 0; i < parts.size(); ++i) w.WriteInteger(0);  // no files above it
+}
+
+// New files and folders go where the settings say; deleted and altered files come back
+// from the file backup store; a new file still registered as shared is asked about.
+TEST_F(RestoreTest, FilesGoAndComeBackFromTheStore) {
+  const std::string root = dir.File("Laufwerk\\");
+  for (const char* f : {"", "Geht\\"}) CreateDirectoryW(platform::Utf8ToWide(root + f).c_str(), nullptr);
+  WriteFileBytes(root + "alt.txt", "vorher");
+  WriteFileBytes(root + "Geht\\weg.txt", "weg");
+  WriteSetting("DLLBackupPath", dir.File("Lager"));
+  WriteSetting("BackupDir", dir.File("Sicherung"));
+  WriteSetting("UseRecycleBin", 0);
+  WriteSetting("BackupFiles", 1);
+  for (const char* f : {"alt.txt", "Geht\\weg.txt"}) {  // what a backup run keeps
+    CreateDirectoryW(platform::Utf8ToWide(dir.File("Lager")).c_str(), nullptr);
+    ASSERT_TRUE(ShellCopy(root + f, StoredCopyOf(root + f), false, true, false)) << f;
+  }
+  auto snapshot = [&](const std::string& name) {
+    WriteConfigurationFile(dir.File(name), nullptr, [&](DataWriter& w) { WriteFolderChain(w, root); }, nullptr);
+  };
+  snapshot("alt.TSD");
+  WriteFileBytes(root + "alt.txt", "nachher, länger");
+  DeleteFileW(platform::Utf8ToWide(root + "Geht\\weg.txt").c_str());
+  RemoveDirectoryW(platform::Utf8ToWide(root + "Geht").c_str());
+  CreateDirectoryW(platform::Utf8ToWide(root + "Neu").c_str(), nullptr);
+  WriteFileBytes(root + "Neu\\neu.txt", "neu");
+  WriteFileBytes(root + "frisch.txt", "frisch");
+  snapshot("neu.TSD");
+  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("Setup.TSL"),
+                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  TreeNode* start = driveResult.First();
+  todo.Clear();
+  ui.Answer(mrYes);  // overwrite the altered file with its stored copy
+  RestoreDriveChanges({info, start, nullptr, rfNew | rfDeleted | rfAltered, true, todo});
+  V rows;
+  for (size_t i = 0; i < todo.Count(); ++i) rows.push_back(todo.Row(i).Caption + " | " + todo.Row(i).SubItems[3]);
+  EXPECT_EQ(rows, (V{"erzeuge Ordner | Ok, fertig", "stelle gelöschte Datei wieder her | Ok, fertig",
+                     "lösche Datei | Ok, fertig", "lösche Ordner | Ok, fertig",
+                     "verändert, stelle alte Datei wieder her | Ok, fertig", "lösche Datei | Ok, fertig"}));
+  ASSERT_EQ(ui.Texts().size(), 1u);  // asked before the altered file was overwritten
+  EXPECT_EQ(ui.Texts()[0].rfind("Die Datei existiert bereits im Zielordner.\r" + root + "alt.txt\r\rQuelle: 6 Bytes, vom ", 0),
+            0u);
+  EXPECT_EQ(ReadFileBytes(root + "alt.txt"), "vorher");
+  EXPECT_EQ(ReadFileBytes(root + "Geht\\weg.txt"), "weg");
+  EXPECT_FALSE(PathExists(root + "Neu") || PathExists(root + "frisch.txt"));
+  // Deleted, but kept below BackupDir in a folder named after the result.
+  EXPECT_EQ(ReadFileBytes(dir.File("Sicherung\\Setup\\") + root.substr(0, 1) + root.substr(2) + "frisch.txt"),
+            "frisch");
 }
