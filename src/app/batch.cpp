@@ -111,6 +111,8 @@ void StoreConfigCommand(Workspace& ws, const std::vector<std::string>& args, Spl
   const std::string target = args.size() > 1 ? args[1] : ws.DataFile(kOldConfigFile);
   RequireFolderOf(target);
   StoreConfigurationAs(ws, target);
+  // Taken before an installation: the store is brought up to this state, asking nobody.
+  AutomaticFileBackup(mrYesToAll);
 }
 
 void CompareCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {

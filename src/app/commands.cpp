@@ -13,6 +13,7 @@
 #include "platform/names.h"
 #include "platform/text.h"
 #include "compare/compare.h"
+#include "removal/file_store.h"
 #include "snapshot/configuration.h"
 #include "model/data_codes.h"
 #include "model/treetool.h"
@@ -80,6 +81,16 @@ void RunSanityChecks(Workspace& ws, bool firstTwoOnly) {
                "da sie dieselben Daten enthalten.\rWollen Sie trotzdem fortfahren ?"));
 }
 
+void AutomaticFileBackup(int overwrite) {
+  if (ReadSettingInt("MakeDLLBackup") <= 0) return;
+  try {
+    std::vector<BackupDefinition> rows = LoadBackupDefinitions();
+    RunFileBackup(rows, overwrite);
+  } catch (const std::exception&) {
+    // The configuration is written; a backup that fails does not undo that.
+  }
+}
+
 void StoreConfiguration(Workspace& ws) {
   CommandScope scope(ws);
   RunSanityChecks(ws);
@@ -87,6 +98,7 @@ void StoreConfiguration(Workspace& ws) {
   const std::string backup = ws.DataFile(kOldConfigBackup);
   if (FileExists(stored)) platform::MoveReplacing(stored, backup);
   WriteConfiguration(stored, ws.RegView, ws.DriveSel, ws.SystemSelect);
+  AutomaticFileBackup(0);
 }
 
 void StoreConfigurationAs(Workspace& ws, const std::string& fileName) {

@@ -20,6 +20,10 @@ void RunSanityChecks(Workspace& ws, bool firstTwoOnly = false);
 // "&Speichere aktuelle Konfiguration": OldCFG.TSD becomes OldCFG.BAK, the current
 // state is written to OldCFG.TSD.
 void StoreConfiguration(Workspace& ws);
+// The file backup store's run over its stored definitions after a configuration was
+// written, when the setting MakeDLLBackup is on; its errors are swallowed. overwrite
+// as RunFileBackup takes it (0 asks).
+void AutomaticFileBackup(int overwrite);
 // "&Speichere Konfiguration unter": no checks, any file.
 void StoreConfigurationAs(Workspace& ws, const std::string& fileName);
 

@@ -6,7 +6,6 @@
 #include <optional>
 
 #include "core/exceptions.h"
-#include "core/format.h"
 #include "core/interaction.h"
 #include "core/settings.h"
 #include "core/translate.h"
@@ -14,10 +13,10 @@
 #include "model/treetool.h"
 #include "platform/names.h"
 #include "platform/text.h"
+#include "removal/file_store.h"
 #include "removal/recyc.h"
 #include "removal/restore.h"
 #include "removal/restore_run.h"
-#include "snapshot/drive_snapshot.h"
 
 namespace {
 
@@ -31,22 +30,6 @@ std::string WithBackslash(std::string folder) {
 bool IsFile(const std::string& path) {
   const DWORD a = GetFileAttributesW(platform::Utf8ToWide(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
-// Size, date and time and version of a file as the overwrite question shows them.
-struct Shown {
-  std::string size, time, version;
-};
-Shown ShownFile(const std::string& path) {
-  Shown s;
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (GetFileAttributesExW(platform::Utf8ToWide(path).c_str(), GetFileExInfoStandard, &data)) {
-    s.size = std::to_string(data.nFileSizeLow);
-    s.time = FormatFileTime(PackedLocalTime(data.ftLastWriteTime.dwLowDateTime, data.ftLastWriteTime.dwHighDateTime));
-  }
-  const std::string version = FileVersionString(path);
-  if (!version.empty()) s.version = ", Ver: " + version;
-  return s;
 }
 
 std::string FileText(const FileData& f) {
@@ -171,21 +154,7 @@ class DriveRestore {
   }
 
   void CopyBack(const std::string& copy, const std::string& target) {
-    if (IsFile(target)) {
-      int answer = overwrite_answer_;
-      if (answer == 0) {
-        const Shown source = ShownFile(copy), existing = ShownFile(target);
-        answer = MessageDlg(
-            FormatMsg(tr("Die Datei existiert bereits im Zielordner.\r%s\r\rQuelle: %d Bytes, vom %s%s\rZiel: %d "
-                         "Bytes, vom %s%s\r\rSoll die Datei überschrieben werden ?"),
-                      {target, source.size, source.time, source.version, existing.size, existing.time,
-                       existing.version}),
-            mtConfirmation, mbYes | mbNo | mbCancel | mbNoToAll | mbYesToAll);
-        if (answer == mrCancel) throw EMyAbort();
-        if (answer == mrNoToAll || answer == mrYesToAll) overwrite_answer_ = answer;
-      }
-      if (answer != mrYes && answer != mrYesToAll) return;
-    }
+    if (IsFile(target) && !AskOverwrite(target, copy, target, overwrite_answer_)) return;
     if (!ShellCopy(copy, target, false, true, false)) Fail("Datei konnte nicht kopiert werden");
   }
 
@@ -219,13 +188,6 @@ class DriveRestore {
 };
 
 }  // namespace
-
-std::string BackupStoreFolder() { return WithBackslash(ReadSettingText("DLLBackupPath")); }
-
-std::string StoredCopyOf(const std::string& fullPath) {
-  const size_t colon = fullPath.find(':');
-  return BackupStoreFolder() + (colon == std::string::npos ? fullPath : fullPath.substr(0, colon) + fullPath.substr(colon + 1));
-}
 
 void RestoreDriveChanges(const RestoreRequest& request) {
   if (request.Start == nullptr) return;

@@ -47,11 +47,6 @@ void RestoreRegistryChanges(const RestoreRequest& request);
 // and deleted folders brought back from the file backup store.
 void RestoreDriveChanges(const RestoreRequest& request);
 
-// The folder of the file backup store (DLLBackupPath, with a backslash) and where a
-// file is kept in it: its full path without the drive's colon.
-std::string BackupStoreFolder();
-std::string StoredCopyOf(const std::string& fullPath);
-
 // The system-file result tree: new INI entries and sections deleted, deleted and
 // altered entries written back. Text files are never restored.
 void RestoreSystemFileChanges(const RestoreRequest& request);

@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "model/data_codes.h"
 #include "model/treetool.h"
+#include "removal/file_store.h"
 #include "support/checks.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
@@ -179,4 +180,15 @@ TEST_F(CommandsTest, BatchModeFailsWhenAWorkerStoppedWithAnError) {
   const std::string target = folder_.File("x.TSD");
   EXPECT_EQ(RunBatchCommand(ws_, {"STORECONFIG", target}, nullptr), 1);
   EXPECT_TRUE(PathExists(target));  // written all the same, with what the workers produced
+}
+
+TEST_F(CommandsTest, BatchStoreConfigKeepsTheFileBackupStoreUpToDate) {
+  WriteSetting("MakeDLLBackup", 1);
+  WriteSetting("DLLBackupPath", folder_.File("Lager"));
+  SaveBackupDefinitions({{"V:\\", false, "*.txt"}});
+  WriteFileBytes("V:\\a.txt", "vorher");
+  EXPECT_EQ(RunBatchCommand(ws_, {"STORECONFIG", folder_.File("x.TSD")}, nullptr), 0);
+  WriteFileBytes("V:\\a.txt", "danach");  // stored again, nobody asked
+  EXPECT_EQ(RunBatchCommand(ws_, {"STORECONFIG", folder_.File("x.TSD")}, nullptr), 0);
+  EXPECT_EQ(ReadFileBytes(StoredCopyOf("V:\\a.txt")), "danach");
 }

@@ -16,6 +16,7 @@
 #include "snapshot/configuration.h"
 #include "snapshot/drive_snapshot.h"
 #include "snapshot/registry_snapshot.h"
+#include "removal/file_store.h"
 #include "removal/recyc.h"
 #include "support/checks.h"
 #include "support/data_files.h"
@@ -320,4 +321,41 @@ TEST_F(RestoreTest, FilesGoAndComeBackFromTheStore) {
   // Deleted, but kept below BackupDir in a folder named after the result.
   EXPECT_EQ(ReadFileBytes(dir.File("Sicherung\\Setup\\") + root.substr(0, 1) + root.substr(2) + "frisch.txt"),
             "frisch");
+}
+
+// The file backup store: definitions kept in the settings, files copied at their own
+// path, unchanged ones not again, changed ones only when the user agrees.
+TEST_F(RestoreTest, TheBackupRunKeepsCopiesOfTheDefinedFolders) {
+  WriteSetting("DLLBackupPath", dir.File("Lager"));
+  const std::vector<BackupDefinition> none = LoadBackupDefinitions();  // the system folder, "Nein", "*.*"
+  ASSERT_EQ(none.size(), 1u);
+  EXPECT_TRUE(!none[0].Folder.empty() && !none[0].Recursive && none[0].Mask == "*.*");
+  const std::string folder = dir.File("Quelle\\");
+  for (const char* f : {"", "Unter\\"}) CreateDirectoryW(platform::Utf8ToWide(folder + f).c_str(), nullptr);
+  WriteFileBytes(folder + "a.txt", "eins");
+  WriteFileBytes(folder + "Unter\\b.txt", "zwei");
+  WriteFileBytes(folder + "c.dat", "nicht gemeint");
+  SaveBackupDefinitions({{folder, true, "*.txt"}, {"", false, "*.*"}});  // a row without a folder is not kept
+  std::vector<BackupDefinition> rows = LoadBackupDefinitions();
+  ASSERT_EQ(rows.size(), 1u);
+  EXPECT_TRUE(rows[0].Folder == folder && rows[0].Recursive && rows[0].Mask == "*.txt");
+
+  for (int run = 0; run < 2; ++run) {  // the second run finds all and copies nothing
+    const BackupCounters counted = RunFileBackup(rows);
+    EXPECT_EQ(counted.Files, 2);
+    EXPECT_EQ(counted.Folders, 2);
+    EXPECT_EQ(rows[0].Found, 2);
+  }
+  EXPECT_EQ(ReadFileBytes(StoredCopyOf(folder + "Unter\\b.txt")), "zwei");
+  EXPECT_FALSE(PathExists(StoredCopyOf(folder + "c.dat")));
+  EXPECT_TRUE(ui.Texts().empty());
+
+  WriteFileBytes(folder + "a.txt", "EINS");  // same size, a new time
+  RunFileBackup(rows, mrNoToAll);            // batch mode: nobody asked, nothing replaced
+  EXPECT_EQ(ReadFileBytes(StoredCopyOf(folder + "a.txt")), "eins");
+  ui.Answer(mrYes);
+  RunFileBackup(rows);
+  ASSERT_EQ(ui.Texts().size(), 1u);
+  EXPECT_EQ(ui.Texts()[0].rfind("Die Datei existiert bereits im Zielordner.\r" + folder + "a.txt\r\rQuelle: 4 Bytes", 0), 0u);
+  EXPECT_EQ(ReadFileBytes(StoredCopyOf(folder + "a.txt")), "EINS");
 }
