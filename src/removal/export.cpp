@@ -79,31 +79,7 @@ const char* SymbolOf(int kind) {
   return "";
 }
 
-// The number a registry file uses for a type: the stored codes have 3 and 4 exchanged.
-int RegistryTypeNumber(int dataType) {
-  if (dataType == 3) return 4;
-  if (dataType == 4) return 3;
-  return dataType;
-}
-
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-void AddHexLines(std::vector<std::string>& lines, std::string line, int dataType,
-                 const std::vector<uint8_t>& bytes) {
-  static const char kHex[] = "0123456789ABCDEF";
-  line += "=hex(" + std::to_string(RegistryTypeNumber(dataType)) + "):";
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    line += kHex[bytes[i] >> 4];
-    line += kHex[bytes[i] & 15];
-    line += ',';
-    if (line.size() > 80 && i + 1 < bytes.size()) {
-      lines.push_back(line + "\\");
-      line = "  ";
-    }
-  }
-  if (!line.empty() && line.back() == ',') line.pop_back();
-  lines.push_back(std::move(line));
-}
 
 std::string FileText(const std::vector<int32_t>& file) {
   if (file.size() < 3) return {};
@@ -145,7 +121,7 @@ class LineWriter {
         lines_.push_back(prefix + " = " + Quoted(std::to_string(*number)));
       }
     } else if (const auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
-      AddHexLines(lines_, prefix, dataType, *bytes);
+      AddHexLines(lines_, prefix + "=hex(" + std::to_string(RegistryTypeNumber(dataType)) + "):", *bytes);
     } else if (const auto* file = std::get_if<std::vector<int32_t>>(&value)) {
       lines_.push_back(prefix + " " + FileText(*file));
     }
@@ -324,4 +300,25 @@ void SaveTextLines(const std::string& fileName, const std::vector<std::string>& 
   // Raises EFCreateError naming the file when it cannot be created.
   platform::FileStream file(fileName, platform::FileStream::Mode::Create);
   file.Write(content.data(), content.size());
+}
+
+int RegistryTypeNumber(int dataType) {
+  if (dataType == 3) return 4;
+  if (dataType == 4) return 3;
+  return dataType;
+}
+
+void AddHexLines(std::vector<std::string>& lines, std::string line, const std::vector<uint8_t>& bytes) {
+  static const char kHex[] = "0123456789ABCDEF";
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    line += kHex[bytes[i] >> 4];
+    line += kHex[bytes[i] & 15];
+    line += ',';
+    if (line.size() > 80 && i + 1 < bytes.size()) {
+      lines.push_back(line + "\\");
+      line = "  ";
+    }
+  }
+  if (!line.empty() && line.back() == ',') line.pop_back();
+  lines.push_back(std::move(line));
 }

@@ -50,5 +50,11 @@ std::vector<std::string> ExportResultText(const ResultFileInfo& info, TreeNode* 
                                           int treeKind, const std::string& titleLabel,
                                           const std::string& defaultText);
 
+// The number a registry file gives a stored type code: 3 and 4 exchanged.
+int RegistryTypeNumber(int dataType);
+// Bytes as hex digits behind head ("name=hex(2):"), "," between them; a line longer
+// than 80 characters goes on, after a "\", in a line indented by two blanks.
+void AddHexLines(std::vector<std::string>& lines, std::string head, const std::vector<uint8_t>& bytes);
+
 // Writes lines as a text file (UTF-8, CR LF after every line); raises on failure.
 void SaveTextLines(const std::string& fileName, const std::vector<std::string>& lines);
