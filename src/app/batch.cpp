@@ -14,6 +14,7 @@
 #include "platform/names.h"
 #include "platform/text.h"
 #include "removal/export.h"
+#include "removal/install_files.h"
 #include "snapshot/configuration.h"
 #include "model/data_codes.h"
 #include "ui/splash.h"
@@ -135,16 +136,19 @@ void CompareCommand(Workspace& ws, const std::vector<std::string>& args, SplashS
   CompareInto(ws, resultFile, oldFile, newFile);
 }
 
+// The result file's name without its extension.
+std::string WithoutExtension(const std::string& file) {
+  const size_t dot = file.find_last_of('.'), slash = file.find_last_of('\\');
+  return dot != std::string::npos && (slash == std::string::npos || dot > slash) ? file.substr(0, dot) : file;
+}
+
 void ExportTextCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {
   RequireName(args[1]);
   const std::string resultFile = BatchResultName(args[1]);
   LoadForBatch(ws, resultFile, splash);
   Status(splash, tr("Status: Exportiere Installationsdaten..."));
-  const size_t dot = resultFile.find_last_of('.');
   const size_t slash = resultFile.find_last_of('\\');
-  const std::string base = (dot != std::string::npos && (slash == std::string::npos || dot > slash))
-                               ? resultFile.substr(0, dot)
-                               : resultFile;
+  const std::string base = WithoutExtension(resultFile);
   const std::string label = resultFile.substr(slash == std::string::npos ? 0 : slash + 1);
   const std::string defaultText = ReadSettingText("DefaultText");
   const struct {
@@ -157,6 +161,20 @@ void ExportTextCommand(Workspace& ws, const std::vector<std::string>& args, Spla
   for (const auto& e : exports)
     SaveTextLines(base + e.suffix,
                   ExportResultText(ws.Result, e.tree.First(), kAllKinds, e.kind, label, defaultText));
+}
+
+void CreateInstallCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash) {
+  RequireName(args[1]);
+  const std::string resultFile = BatchResultName(args[1]);
+  LoadForBatch(ws, resultFile, splash);
+  Status(splash, tr("Status: Exportiere Installationsdaten..."));
+  const std::string base = WithoutExtension(resultFile);
+  std::string name = base;
+  for (char& c : name)
+    if (c == '~') c = '_';
+  // Nobody is asked: the files go into the default folder, replacing what is there.
+  CreateAllInstallFiles(ws.Result, ws.ResultView.First(), ws.SystemResult.First(), ws.DriveResult.First(), name, base,
+                        false);
 }
 
 }  // namespace
@@ -204,6 +222,7 @@ int RunBatchCommand(Workspace& ws, const std::vector<std::string>& args, SplashS
     if (c == "STORECONFIG") StoreConfigCommand(ws, args, splash);
     else if (c == "COMPARE") CompareCommand(ws, args, splash);
     else if (c == "EXPORTTEXT") ExportTextCommand(ws, args, splash);
+    else if (c == "CREATEINSTALL") CreateInstallCommand(ws, args, splash);
     else throw EQuitawayError(FormatMsg(tr("Der Befehl %s ist in dieser Version noch nicht verfügbar"), {c}));
   } catch (const EAbort&) {
     code = 1;  // its messages were shown already

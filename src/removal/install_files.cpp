@@ -212,3 +212,14 @@ void CopyChangedFiles(const ResultFileInfo& info, TreeNode* start, uint32_t mask
         CloseHandle(h);
       });
 }
+
+void CreateAllInstallFiles(const ResultFileInfo& info, TreeNode* registry, TreeNode* system, TreeNode* drives,
+                           const std::string& name, const std::string& folder, bool askOnProblems) {
+  std::vector<std::string> lines, script;
+  ExportRegFile(info, registry, UINT32_MAX, lines, &script);
+  SaveTextLines(name + ".REG", lines);
+  SaveTextLines(name + ".VBS", script);
+  ExportInfFile(info, system, UINT32_MAX, lines);
+  SaveTextLines(name + "_add.INF", lines);
+  CopyChangedFiles(info, drives, UINT32_MAX, folder, askOnProblems);
+}

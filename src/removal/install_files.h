@@ -31,3 +31,9 @@ void ExportInfFile(const ResultFileInfo& info, TreeNode* start, uint32_t mask, s
 // files are replaced (batch mode).
 void CopyChangedFiles(const ResultFileInfo& info, TreeNode* start, uint32_t mask, const std::string& targetFolder,
                       bool askOnProblems);
+
+// All of them for a whole result, from the first nodes of its three trees:
+// name + ".REG" (also when empty), name + ".VBS", name + "_add.INF", and the copy of
+// the files below folder.
+void CreateAllInstallFiles(const ResultFileInfo& info, TreeNode* registry, TreeNode* system, TreeNode* drives,
+                           const std::string& name, const std::string& folder, bool askOnProblems);

@@ -192,3 +192,13 @@ TEST_F(CommandsTest, BatchStoreConfigKeepsTheFileBackupStoreUpToDate) {
   EXPECT_EQ(RunBatchCommand(ws_, {"STORECONFIG", folder_.File("x.TSD")}, nullptr), 0);
   EXPECT_EQ(ReadFileBytes(StoredCopyOf("V:\\a.txt")), "danach");
 }
+
+TEST_F(CommandsTest, BatchCreateInstallWritesEveryFileBesideTheLog) {
+  ScriptedInteraction ui;
+  StoreConfiguration(ws_);
+  WriteFileBytes("V:\\a.txt", "neu");
+  CreateLogfile(ws_, folder_.File("log.TSL"));
+  EXPECT_EQ(RunBatchCommand(ws_, {"CREATEINSTALL", folder_.File("log")}, nullptr), 0);
+  for (const char* file : {"log.REG", "log.VBS", "log_add.INF"}) EXPECT_TRUE(PathExists(folder_.File(file))) << file;
+  EXPECT_EQ(ReadFileBytes(folder_.File("log\\V\\a.txt")), "neu");  // the new file at its place in the copy
+}
