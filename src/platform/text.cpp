@@ -76,6 +76,26 @@ std::string Cp1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::string Utf8ToCp1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  char32_t cp;
+  for (size_t i = 0; i < text.size();) {
+    const size_t n = DecodeUtf8(text, i, cp);
+    if (n == 0) {  // not UTF-8: the byte as it is
+      out += text[i++];
+      continue;
+    }
+    i += n;
+    char byte = '?';
+    if (cp < 0x80) byte = static_cast<char>(cp);
+    for (unsigned b = 0x80; b <= 0xFF && byte == '?' && cp != '?'; ++b)
+      if (Cp1252CodePoint(static_cast<unsigned char>(b)) == cp) byte = static_cast<char>(b);
+    out += byte;
+  }
+  return out;
+}
+
 std::string LegacyToUtf8(std::string_view bytes) {
   if (IsValidUtf8(bytes)) return std::string(bytes);
   return Cp1252ToUtf8(bytes);

@@ -18,6 +18,10 @@ bool IsValidUtf8(std::string_view text);
 // Decodes Windows-1252 bytes into UTF-8.
 std::string Cp1252ToUtf8(std::string_view bytes);
 
+// UTF-8 text in Windows-1252, for files that other programs read in the ANSI code
+// page; a character it lacks becomes "?".
+std::string Utf8ToCp1252(std::string_view text);
+
 // Stored text of unknown origin: UTF-8 when valid, otherwise Windows-1252.
 std::string LegacyToUtf8(std::string_view bytes);
 

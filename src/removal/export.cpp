@@ -6,6 +6,7 @@
 #include "core/identity.h"
 #include "core/translate.h"
 #include "platform/file_stream.h"
+#include "platform/text.h"
 #include "model/data_codes.h"
 #include "model/system_file_kind.h"
 #include "model/value_record.h"
@@ -291,12 +292,13 @@ std::vector<std::string> ExportResultText(const ResultFileInfo& info, TreeNode* 
   return lines;
 }
 
-void SaveTextLines(const std::string& fileName, const std::vector<std::string>& lines) {
+void SaveTextLines(const std::string& fileName, const std::vector<std::string>& lines, bool ansi) {
   std::string content;
   for (const std::string& line : lines) {
     content += line;
     content += "\r\n";
   }
+  if (ansi) content = platform::Utf8ToCp1252(content);
   // Raises EFCreateError naming the file when it cannot be created.
   platform::FileStream file(fileName, platform::FileStream::Mode::Create);
   file.Write(content.data(), content.size());

@@ -57,4 +57,6 @@ int RegistryTypeNumber(int dataType);
 void AddHexLines(std::vector<std::string>& lines, std::string head, const std::vector<uint8_t>& bytes);
 
 // Writes lines as a text file (UTF-8, CR LF after every line); raises on failure.
-void SaveTextLines(const std::string& fileName, const std::vector<std::string>& lines);
+// ansi: in Windows-1252 instead, for the registry, script and INF files that regedit,
+// the script host and setup read in the ANSI code page.
+void SaveTextLines(const std::string& fileName, const std::vector<std::string>& lines, bool ansi = false);

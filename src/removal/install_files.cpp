@@ -217,9 +217,9 @@ void CreateAllInstallFiles(const ResultFileInfo& info, TreeNode* registry, TreeN
                            const std::string& name, const std::string& folder, bool askOnProblems) {
   std::vector<std::string> lines, script;
   ExportRegFile(info, registry, UINT32_MAX, lines, &script);
-  SaveTextLines(name + ".REG", lines);
-  SaveTextLines(name + ".VBS", script);
+  SaveTextLines(name + ".REG", lines, true);
+  SaveTextLines(name + ".VBS", script, true);
   ExportInfFile(info, system, UINT32_MAX, lines);
-  SaveTextLines(name + "_add.INF", lines);
+  SaveTextLines(name + "_add.INF", lines, true);
   CopyChangedFiles(info, drives, UINT32_MAX, folder, askOnProblems);
 }

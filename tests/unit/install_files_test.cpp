@@ -34,6 +34,9 @@ TEST_F(InstallFiles, RegistryFileWithEscapesDeletionsAndEveryType) {
   EXPECT_EQ(script, Lines{"Set WshShell = WScript.CreateObject(\"WScript.Shell\")"});
   ExportRegFile(info, &At(reg, "HKEY_LOCAL_MACHINE\\SOFTWARE"), 0, lines);
   EXPECT_TRUE(lines.empty());  // nothing asked for: no file
+  // regedit reads a REGEDIT4 file in the ANSI code page.
+  CreateAllInstallFiles(info, reg.First(), sys.First(), drives.First(), folder.File("Setup"), folder.File("Setup"), false);
+  EXPECT_NE(ReadFileBytes(folder.File("Setup.REG")).find("\"Text\"=\"neu \xE4\xF6\xFC\"\r\n"), std::string::npos);
 }
 
 TEST_F(InstallFiles, InfFileWithTheChangedIniEntriesOnly) {
