@@ -55,31 +55,12 @@ class DriveRestore {
     TreeNode& start = *request_.Start;
     reader_.emplace(request_.Result);
     if (!run_.Selective()) ExpandStoredSubtree(*reader_, ResultSection::Drives, start);
-    struct Frame {
-      TreeNode* node;
-      bool failed;
-      size_t next = 0;
-    };
-    std::vector<Frame> stack;
-    auto enter = [&](TreeNode& node) {
-      const size_t failures = run_.Failures();
-      BringBackFolder(node);
-      stack.push_back({&node, run_.Failures() != failures});
-    };
-    enter(start);
-    while (!stack.empty()) {
-      Frame& top = stack.back();
-      if (!run_.Selective() && top.next < top.node->Count()) {
-        enter(*top.node->Child(top.next++));  // may move the stack: top is not used again
-        continue;
-      }
-      const Frame frame = stack.back();
-      stack.pop_back();
-      const size_t failures = run_.Failures();
-      Files(*frame.node);
-      TakeBackFolder(*frame.node);
-      run_.Visited(*frame.node, frame.failed || run_.Failures() != failures);
-    }
+    run_.Walk(
+        start, [&](TreeNode& node) { BringBackFolder(node); },
+        [&](TreeNode& node) {
+          Files(node);
+          TakeBackFolder(node);
+        });
     reader_.reset();  // closed before the file is written
     run_.Finish(ResultSection::Drives, start.Owner());
   }
@@ -130,7 +111,7 @@ class DriveRestore {
     std::optional<bool> storeFolder;  // looked at once per folder, when needed
     bool alteredDone = false;
     for (const NodeRecord& rec : reader_->Records(ResultSection::Drives, node)) {
-      if (!run_.Selected(rec.Name)) continue;
+      if (!run_.TakesPart(rec.Name)) continue;
       const int32_t kind = run_.Kind(rec.Status);
       const std::string target = full + rec.Name, text = FileText(rec.File);
       bool done = false;

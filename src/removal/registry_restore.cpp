@@ -109,33 +109,13 @@ class RegistryRestore {
     TreeNode& start = *request_.Start;
     reader_.emplace(request_.Result);
     if (!run_.Selective()) ExpandStoredSubtree(*reader_, ResultSection::Registry, start);
-    // Parents before children for creation, after them for deletion; a stack rather
-    // than recursion, as deep as the tree is.
-    struct Frame {
-      TreeNode* node;
-      bool failed;  // the node's own key could not be made
-      size_t next = 0;
-    };
-    std::vector<Frame> stack;
-    auto enter = [&](TreeNode& node) {
-      const size_t failures = run_.Failures();
-      BringBackKey(node);
-      stack.push_back({&node, run_.Failures() != failures});
-    };
-    enter(start);
-    while (!stack.empty()) {
-      Frame& top = stack.back();
-      if (!run_.Selective() && top.next < top.node->Count()) {
-        enter(*top.node->Child(top.next++));  // may move the stack: top is not used again
-        continue;
-      }
-      const Frame frame = stack.back();
-      stack.pop_back();
-      const size_t failures = run_.Failures();
-      Values(*frame.node);
-      TakeBackKey(*frame.node);
-      run_.Visited(*frame.node, frame.failed || run_.Failures() != failures);
-    }
+    // Parents before children for creation, after them for deletion.
+    run_.Walk(
+        start, [&](TreeNode& node) { BringBackKey(node); },
+        [&](TreeNode& node) {
+          Values(node);
+          TakeBackKey(node);
+        });
     reader_.reset();  // closed before the file is written
     run_.Finish(ResultSection::Registry, start.Owner());
   }
@@ -191,7 +171,7 @@ class RegistryRestore {
     for (const NodeRecord& rec : records) {
       const int32_t kind = run_.Kind(rec.Status);
       const std::string shown = rec.Name.empty() ? default_text_ : rec.Name;
-      if (!run_.Selected(shown)) continue;
+      if (!run_.TakesPart(shown)) continue;
       const ValueData& v = rec.Value;
       if (shared && v.TypeCode == kCodeNumber) {  // a use counter: adjusted, not replaced
         if (kind == rsOldOfAltered) {

@@ -12,7 +12,7 @@ RestoreRun::RestoreRun(const RestoreRequest& request)
   if (request_.Selection != nullptr) SelectAlteredPairs(*request_.Selection);
 }
 
-bool RestoreRun::Selected(const std::string& caption) const {
+bool RestoreRun::TakesPart(const std::string& caption) const {
   if (request_.Selection == nullptr) return true;
   const ListModel& list = *request_.Selection;
   for (size_t i = 0; i < list.Count(); ++i)
@@ -48,8 +48,33 @@ void RestoreRun::NoteDone(int64_t statusPos, int32_t status) {
   if (request_.Execute) done_.push_back({statusPos, Kind(status)});
 }
 
-void RestoreRun::Visited(TreeNode& node, bool ownActionFailed) {
-  if (request_.Execute && request_.Selection == nullptr && !ownActionFailed) MarkDone(node);
+void RestoreRun::Walk(TreeNode& start, const std::function<void(TreeNode&)>& down,
+                      const std::function<void(TreeNode&)>& up) {
+  struct Frame {
+    TreeNode* node;
+    bool failed;  // an action on the way down failed
+    size_t next = 0;
+  };
+  std::vector<Frame> stack;
+  auto enter = [&](TreeNode& node) {
+    const size_t failures = failures_;
+    if (down) down(node);
+    stack.push_back({&node, failures_ != failures});
+  };
+  enter(start);
+  while (!stack.empty()) {
+    Frame& top = stack.back();
+    if (request_.Selection == nullptr && top.next < top.node->Count()) {
+      enter(*top.node->Child(top.next++));  // may move the stack: top is not used again
+      continue;
+    }
+    const Frame frame = stack.back();
+    stack.pop_back();
+    const size_t failures = failures_;
+    up(*frame.node);
+    if (request_.Execute && request_.Selection == nullptr && !frame.failed && failures_ == failures)
+      MarkDone(*frame.node);
+  }
 }
 
 void RestoreRun::Finish(ResultSection section, Tree& tree) {

@@ -21,7 +21,7 @@ class RestoreRun {
   // carries flDone and matches no kind.
   int32_t Kind(int32_t state) const { return state & mask_; }
   // A record takes part: no selection list, or a selected row with this caption.
-  bool Selected(const std::string& caption) const;
+  bool TakesPart(const std::string& caption) const;
 
   // One action: planned, its row says "unerledigt"; executed, perform runs under its
   // own guard and the row gets "Ok, fertig" (or the status perform sets), or "Nicht
@@ -33,9 +33,11 @@ class RestoreRun {
   void NoteDone(int64_t statusPos, int32_t status);
   // Actions that failed so far in this run.
   size_t Failures() const { return failures_; }
-  // Greys a visited node and marks it done (executed runs without a selection list),
+  // Walks start and, without a selection list, its subtree on a stack of its own (as
+  // deep as the tree is): down(node) before a node's children, up(node) after them.
+  // Executed without a selection list, each node is then greyed and marked done,
   // unless one of its own actions failed: what was not done stays to do.
-  void Visited(TreeNode& node, bool ownActionFailed);
+  void Walk(TreeNode& start, const std::function<void(TreeNode&)>& down, const std::function<void(TreeNode&)>& up);
   // Executed: the statuses and the tree written back into the result file.
   void Finish(ResultSection section, Tree& tree);
 

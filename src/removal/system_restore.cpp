@@ -49,27 +49,12 @@ class SystemRestore {
   void Run() {
     TreeNode& start = *request_.Start;
     reader_.emplace(request_.Result);
-    struct Frame {
-      TreeNode* node;
-      size_t next = 0;
-    };
-    std::vector<Frame> stack{{&start}};
-    while (!stack.empty()) {  // children first
-      Frame& top = stack.back();
-      if (!run_.Selective() && top.next < top.node->Count()) {
-        TreeNode* child = top.node->Child(top.next++);
-        stack.push_back({child});  // top is not used again
-        continue;
-      }
-      TreeNode& node = *top.node;
-      stack.pop_back();
-      const size_t failures = run_.Failures();
+    run_.Walk(start, nullptr, [&](TreeNode& node) {  // children first
       if (const std::optional<SectionOf> section = Section(node)) {
         Entries(node, *section);
         TakeBackSection(node, *section);
       }
-      run_.Visited(node, run_.Failures() != failures);
-    }
+    });
     reader_.reset();  // closed before the file is written
     run_.Finish(ResultSection::SystemFiles, start.Owner());
   }
@@ -79,7 +64,7 @@ class SystemRestore {
     const std::string path = WithoutFolder(s.file) + " [" + s.section + "]";
     bool alteredDone = false;
     for (const NodeRecord& rec : reader_->Records(ResultSection::SystemFiles, node, s.kind)) {
-      if (!run_.Selected(rec.Name)) continue;
+      if (!run_.TakesPart(rec.Name)) continue;
       const int32_t kind = run_.Kind(rec.Status);
       const std::string& value = rec.Entry.Value;
       // A line without "=" is no entry the profile functions know.

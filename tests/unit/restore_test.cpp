@@ -32,16 +32,19 @@ const std::string kSettingsKey = kKey + "-settings";
 void Set(const std::string& sub, const wchar_t* name, DWORD type, const void* data, DWORD size) {
   RegSetKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + sub).c_str(), name, type, data, size);
 }
+// A walk's progress and messages, shown to nobody.
+struct QuietReport : SnapshotReport {
+  void Update() override {}
+  void ShowError(const std::string&) override {}
+};
+
 void DeleteTree(const std::string& path) { RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(path).c_str()); }
 
 // The test key as a snapshot stores it: the registry below it, byte for byte.
 std::string Stored() {
   HKEY key = nullptr;
   RegOpenKeyExW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str(), 0, KEY_READ, &key);
-  struct : SnapshotReport {
-    void Update() override {}
-    void ShowError(const std::string&) override {}
-  } report;
+  QuietReport report;
   platform::MemoryStream m;
   {
     DataWriter w(m);
@@ -187,10 +190,7 @@ TEST_F(RestoreTest, SharedFileCountersAreAdjustedAndAskedAboutAtZero) {
       }
       HKEY key = nullptr;
       RegOpenKeyExW(HKEY_LOCAL_MACHINE, platform::Utf8ToWide(shared).c_str(), 0, KEY_READ, &key);
-      struct : SnapshotReport {
-        void Update() override {}
-        void ShowError(const std::string&) override {}
-      } report;
+      QuietReport report;
       WriteRegistryKey(w, key, "", false, report);
       RegCloseKey(key);
       for (int i = 0; i < 5; ++i) w.WriteInteger(0);  // no values above it
@@ -267,10 +267,7 @@ void WriteFolderChain(DataWriter& w, const std::string& folder) {
     w.WriteInteger(1);
     w.WriteString(part);
   }
-  struct : SnapshotReport {
-    void Update() override {}
-    void ShowError(const std::string&) override {}
-  } report;
+  QuietReport report;
   WriteFolderRecord(w, folder, VersionOptions{}, report);
   for (size_t i = 0; i < parts.size(); ++i) w.WriteInteger(0);  // no files above it
 }
