@@ -62,7 +62,7 @@ class DriveRestore {
           TakeBackFolder(node);
         });
     reader_.reset();  // closed before the file is written
-    run_.Finish(ResultSection::Drives, start.Owner());
+    run_.RecordInResultFile(ResultSection::Drives, start.Owner());
   }
 
  private:

@@ -117,7 +117,7 @@ class RegistryRestore {
           TakeBackKey(node);
         });
     reader_.reset();  // closed before the file is written
-    run_.Finish(ResultSection::Registry, start.Owner());
+    run_.RecordInResultFile(ResultSection::Registry, start.Owner());
   }
 
  private:

@@ -77,6 +77,6 @@ void RestoreRun::Walk(TreeNode& start, const std::function<void(TreeNode&)>& dow
   }
 }
 
-void RestoreRun::Finish(ResultSection section, Tree& tree) {
+void RestoreRun::RecordInResultFile(ResultSection section, Tree& tree) {
   if (request_.Execute) MarkDoneInResultFile(request_.Result, section, done_, tree);
 }

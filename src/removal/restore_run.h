@@ -39,7 +39,7 @@ class RestoreRun {
   // unless one of its own actions failed: what was not done stays to do.
   void Walk(TreeNode& start, const std::function<void(TreeNode&)>& down, const std::function<void(TreeNode&)>& up);
   // Executed: the statuses and the tree written back into the result file.
-  void Finish(ResultSection section, Tree& tree);
+  void RecordInResultFile(ResultSection section, Tree& tree);
 
  private:
   const RestoreRequest& request_;

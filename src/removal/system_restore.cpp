@@ -56,7 +56,7 @@ class SystemRestore {
       }
     });
     reader_.reset();  // closed before the file is written
-    run_.Finish(ResultSection::SystemFiles, start.Owner());
+    run_.RecordInResultFile(ResultSection::SystemFiles, start.Owner());
   }
 
  private:
