@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <optional>
 
 #include "app/commands.h"
 #include "core/exceptions.h"
 #include "core/format.h"
 #include "core/interaction.h"
+#include "core/registry.h"
 #include "core/settings.h"
 #include "core/translate.h"
 #include "platform/files.h"
@@ -15,11 +18,15 @@
 #include "platform/text.h"
 #include "removal/export.h"
 #include "removal/install_files.h"
+#include "removal/recyc.h"
+#include "removal/restore.h"
 #include "snapshot/configuration.h"
 #include "model/data_codes.h"
 #include "ui/splash.h"
 
 namespace {
+
+std::string Upper(const std::string& s) { return platform::UpperCase(s); }
 
 // One line per message on standard error: box texts carry line breaks.
 std::string OneLine(std::string text) {
@@ -50,6 +57,18 @@ class BatchInteraction : public Interaction {
   bool InputQuery(const std::string&, const std::string& prompt, std::string&) override {
     throw EQuitawayError(FormatMsg(tr("Unerwartete Frage im Stapelbetrieb: %s"), {OneLine(prompt)}));
   }
+  // The shared-file questions of an undo, answered as the README's batch section says.
+  int AskSharedFile(SharedFileQuestion question, const std::string& path, bool& sameForAll) override {
+    sameForAll = false;
+    const std::string upper = Upper(path);
+    if (question == SharedFileQuestion::CounterAtZero)  // asked only while HandleSharedDLLs is 0
+      return std::find(new_files_.begin(), new_files_.end(), upper) != new_files_.end() ? mrYes : mrNo;
+    if (ReadSettingInt("HandleSharedDLLs") == 2) return mrNo;
+    return SharedCounter(path).value_or(0) < 1 ? mrYes : mrNo;
+  }
+  // The shared files (upper case) that the log being undone records as new.
+  void SetNewSharedFiles(std::vector<std::string> files) { new_files_ = std::move(files); }
+
   void SetStatusText(StatusControl, const std::string&) override {}
   void SetStatusMax(StatusControl, int) override {}
   void SetStatusPosition(StatusControl, int) override {}
@@ -69,13 +88,25 @@ class BatchInteraction : public Interaction {
   bool ErrorShown() const { return error_shown_; }
 
  private:
+  // The file's use counter below SharedDlls; nothing when it has none.
+  static std::optional<int32_t> SharedCounter(const std::string& path) {
+    try {
+      TMyRegistry reg(raRead);
+      reg.SetRootKey(HKEY_LOCAL_MACHINE);
+      if (reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", false) &&
+          reg.ValueExists(path))
+        return reg.ReadInteger(path);
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+  }
+
   bool error_shown_ = false;
+  std::vector<std::string> new_files_;
   SplashScreen* splash_;
   bool visible_[5] = {};
   int busy_ = 0;
 };
-
-std::string Upper(const std::string& s) { return platform::UpperCase(s); }
 
 std::string CommandOf(const std::vector<std::string>& args) {
   if (args.empty()) return {};
@@ -177,6 +208,52 @@ void CreateInstallCommand(Workspace& ws, const std::vector<std::string>& args, S
                         false);
 }
 
+// Every change of the log taken back, asking nobody; one line on standard error for
+// each failed action (action, path, name, status, separated by tabs). False when any
+// failed. A shared file kept by the answers is no failure.
+bool UninstallCommand(Workspace& ws, const std::vector<std::string>& args, SplashScreen* splash,
+                      BatchInteraction& batch) {
+  RequireName(args[1]);
+  LoadForBatch(ws, BatchResultName(args[1]), splash);
+  std::vector<std::string> newShared;
+  for (const SharedDllEntry& e : CollectSharedDlls(ws.Result, ws.ResultView))
+    if (RecordsNewFile(ws.Result, ws.DriveResult, e.Name)) newShared.push_back(Upper(e.Name));
+  batch.SetNewSharedFiles(std::move(newShared));
+  const bool askReadOnly = AskReadOnly;
+  AskReadOnly = false;  // read-only files the log records as new go too
+  ListModel todo;
+  const struct {
+    const char* status;
+    RestoreProc proc;
+    Tree& tree;
+  } areas[] = {{"Status: Registry wiederherstellen", RestoreRegistryChanges, ws.ResultView},
+               {"Status: Dateien wiederherstellen", RestoreDriveChanges, ws.DriveResult},
+               {"Status: Systemdateien wiederherstellen", RestoreSystemFileChanges, ws.SystemResult}};
+  try {
+    for (const auto& area : areas) {
+      Status(splash, tr(area.status));
+      // What the log records as altered is what it was: its stored copy replaces it.
+      RestoreRequest request{ws.Result, area.tree.First(), nullptr, rfNew | rfDeleted | rfAltered, true, todo,
+                             &ws.ResultView, mrYesToAll};
+      area.proc(request);
+    }
+  } catch (...) {
+    AskReadOnly = askReadOnly;
+    throw;
+  }
+  AskReadOnly = askReadOnly;
+  bool allDone = true;
+  for (size_t i = 0; i < todo.Count(); ++i) {
+    const ListRow& row = todo.Row(i);
+    if (row.Data != roFailed) continue;
+    allDone = false;
+    std::string line = row.Caption;
+    for (size_t column : {0, 1, 3}) line.append("\t").append(row.SubItems[column]);
+    PrintError(line);
+  }
+  return allDone;
+}
+
 }  // namespace
 
 std::string CommandLineHelpText() {
@@ -223,6 +300,7 @@ int RunBatchCommand(Workspace& ws, const std::vector<std::string>& args, SplashS
     else if (c == "COMPARE") CompareCommand(ws, args, splash);
     else if (c == "EXPORTTEXT") ExportTextCommand(ws, args, splash);
     else if (c == "CREATEINSTALL") CreateInstallCommand(ws, args, splash);
+    else if (c == "UNINSTALL") code = UninstallCommand(ws, args, splash, batch) ? 0 : 1;
     else throw EQuitawayError(FormatMsg(tr("Der Befehl %s ist in dieser Version noch nicht verfügbar"), {c}));
   } catch (const EAbort&) {
     code = 1;  // its messages were shown already

@@ -11,6 +11,7 @@
 #include "core/translate.h"
 #include "model/data_codes.h"
 #include "model/treetool.h"
+#include "platform/files.h"
 #include "platform/names.h"
 #include "platform/text.h"
 #include "removal/file_store.h"
@@ -27,11 +28,6 @@ std::string WithBackslash(std::string folder) {
   return folder;
 }
 
-bool IsFile(const std::string& path) {
-  const DWORD a = GetFileAttributesW(platform::Utf8ToWide(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
-}
-
 std::string FileText(const FileData& f) {
   return FormatFileSize(f.Size) + tr(" Bytes, ") + FormatFileTime(f.Time) + ", Attr: " + FormatAttributes(f.Attributes);
 }
@@ -42,13 +38,9 @@ class DriveRestore {
       : request_(request),
         run_(request),
         store_(BackupStoreFolder()),
-        use_store_(ReadSettingBool("UseDLLBackupRestore")) {
+        use_store_(ReadSettingBool("UseDLLBackupRestore")),
+        overwrite_answer_(request.Overwrite) {
     if (request.RegistryResult != nullptr) shared_ = CollectSharedDlls(request.Result, *request.RegistryResult);
-    // What one undo deletes lands together: below BackupDir, in a folder named after
-    // the result file.
-    std::string name = request.Result.FileName.substr(request.Result.FileName.find_last_of('\\') + 1);
-    name = name.substr(0, name.find_last_of('.'));
-    CurrentBackupFolder = WithBackslash(ReadSettingText("BackupDir")) + name + "\\";
   }
 
   void Run() {
@@ -94,6 +86,7 @@ class DriveRestore {
     if (!FolderOf(node, full, stored) || node.Level() == RootKeyLevel) return;
     if (run_.Kind(node.StateIndex()) != stAdded || !run_.Has(rfNew) || run_.Selective()) return;
     run_.Act("lösche Ordner", full, "", "", [&](std::string&) {
+      if (HoldsKeptFile(full)) throw ERestoreKept(tr(kStatusFailed) + tr("Gemeinsam benutzte Datei, nicht gelöscht"));
       // Through DeleteFileWithBackup: whatever is still inside goes where the settings
       // say (recycle bin or backup folder), never beyond recall.
       try {
@@ -119,7 +112,7 @@ class DriveRestore {
           use_store_) {
         if (!storeFolder) storeFolder = StoreHasFolder(stored);
         const std::string copy = store_ + stored + rec.Name;
-        if (*storeFolder && IsFile(copy))
+        if (*storeFolder && platform::FileExists(copy))
           done = run_.Act(kind == rsOldOfAltered ? "verändert, stelle alte Datei wieder her"
                                                  : "stelle gelöschte Datei wieder her",
                           full, rec.Name, text, [&](std::string&) { CopyBack(copy, target); });
@@ -135,27 +128,49 @@ class DriveRestore {
   }
 
   void CopyBack(const std::string& copy, const std::string& target) {
-    if (IsFile(target) && !AskOverwrite(target, copy, target, overwrite_answer_)) return;
+    // Not overwritten on the user's word: not done, so a later undo still offers it.
+    if (platform::FileExists(target) && !AskOverwrite(target, copy, target, overwrite_answer_))
+      throw ERestoreKept(tr("Nicht getan: Datei nicht überschrieben"));
     if (!ShellCopy(copy, target, false, true, false)) Fail("Datei konnte nicht kopiert werden");
   }
 
   void DeleteNew(const std::string& path) {
-    if (!IsFile(path)) Fail("Datei existiert nicht");
-    const std::string upper = platform::UpperCase(path);
-    const SharedDllEntry* shared = nullptr;
-    for (const SharedDllEntry& e : shared_)
-      if (platform::UpperCase(e.Name) == upper) shared = &e;
+    const SharedDllEntry* shared = SharedEntryOf(path);
+    // Its counter was taken back before: that step decided about the file already.
+    // Gone now, it went there; still here, it was kept on purpose.
+    if (shared != nullptr && shared->Done && !platform::FileExists(path)) return;
+    if (!platform::FileExists(path)) Fail("Datei existiert nicht");
     if (shared != nullptr) {
-      if (shared->Done) Fail("Gemeinsam benutzte Datei, nicht gelöscht (Registry wurde schon zurückgesetzt)");
+      if (shared->Done) Keep(path, "Gemeinsam benutzte Datei, nicht gelöscht (Registry wurde schon zurückgesetzt)");
       int answer = shared_answer_;
       if (answer == 0) {
         bool sameForAll = false;
         answer = UI().AskSharedFile(SharedFileQuestion::StillRegistered, path, sameForAll);
         if (sameForAll) shared_answer_ = answer;
       }
-      if (answer != mrYes) Fail("Gemeinsam benutzte Datei, nicht gelöscht");
+      if (answer != mrYes) Keep(path, "Gemeinsam benutzte Datei, nicht gelöscht");
     }
     DeleteFileWithBackup(path);
+  }
+
+  const SharedDllEntry* SharedEntryOf(const std::string& path) const {
+    const std::string upper = platform::UpperCase(path);
+    for (const SharedDllEntry& e : shared_)
+      if (platform::UpperCase(e.Name) == upper) return &e;
+    return nullptr;
+  }
+
+  [[noreturn]] void Keep(const std::string& path, const char* message) {
+    kept_.push_back(platform::UpperCase(path));
+    throw ERestoreKept(tr(kStatusFailed) + tr(message));
+  }
+
+  // A new folder that holds a file kept on purpose stays, or the file would go with it.
+  bool HoldsKeptFile(const std::string& folder) const {
+    const std::string upper = platform::UpperCase(folder);
+    for (const std::string& k : kept_)
+      if (k.compare(0, upper.size(), upper) == 0) return true;
+    return false;
   }
 
   const RestoreRequest& request_;
@@ -164,7 +179,8 @@ class DriveRestore {
   std::string store_;
   bool use_store_;
   std::vector<SharedDllEntry> shared_;
-  int overwrite_answer_ = 0;  // mrNoToAll or mrYesToAll once given
+  std::vector<std::string> kept_;  // shared files kept, upper case
+  int overwrite_answer_;  // mrNoToAll or mrYesToAll once given
   int shared_answer_ = 0;     // the answer about shared files, once it holds for all
 };
 

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include <string_view>
+#include <vector>
 
 #include "core/exceptions.h"
 #include "core/format.h"
@@ -179,6 +180,34 @@ std::string BackupTarget(const std::wstring& fullPath) {
   return start == std::string::npos ? std::string() : folder + relative.substr(start);
 }
 
+bool IsRealFolder(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Moves an item to its place in the backup folder. A folder whose place holds a
+// folder already (its files went there one by one before) is merged into it, as the
+// shell would move it inside ("daten\daten"); a link is moved as it is, never entered.
+void MoveToBackup(const std::wstring& from, const std::string& target, bool toRecycleBin) {
+  if (!IsRealFolder(Attributes(from)) || !IsRealFolder(Attributes(FullPath(target)))) {
+    ShellMove(platform::WideToUtf8(from), target, toRecycleBin, true, false);
+    return;
+  }
+  std::vector<std::wstring> children;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW((from + L"\\*").c_str(), &data);
+  if (find != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = data.cFileName;
+      if (name != L"." && name != L"..") children.push_back(name);
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+  }
+  for (const std::wstring& name : children)
+    MoveToBackup(from + L"\\" + name, target + "\\" + platform::WideToUtf8(name), toRecycleBin);
+  RemoveDirectoryW(from.c_str());
+}
+
 [[noreturn]] void FailNotDeleted(const std::string& path) {
   throw EQuitawayError(FormatMsg(tr("Datei %s konnte nicht gelöscht werden"), {path}));
 }
@@ -212,11 +241,10 @@ bool DeleteFileWithBackup(const std::string& path) {
     attributesCleared = SetFileAttributesW(full.c_str(), FILE_ATTRIBUTE_ARCHIVE) != 0;
   }
 
-  const std::string fullUtf8 = platform::WideToUtf8(full);
   if (backup)
-    ShellMove(fullUtf8, backupTarget, useRecycleBin, true, false);
+    MoveToBackup(full, backupTarget, useRecycleBin);
   else
-    ShellDelete(fullUtf8, useRecycleBin, true, false);
+    ShellDelete(platform::WideToUtf8(full), useRecycleBin, true, false);
 
   // What the shell reported does not matter, only whether the item is gone. A folder
   // that stayed is a failure as much as a file.

@@ -11,6 +11,7 @@
 #include "model/data_codes.h"
 #include "model/treetool.h"
 #include "model/value_record.h"
+#include "platform/files.h"
 #include "platform/names.h"
 #include "removal/recyc.h"
 #include "removal/restore.h"
@@ -232,7 +233,7 @@ class RegistryRestore {
         remove = UI().AskSharedFile(SharedFileQuestion::CounterAtZero, name, sameForAll) == mrYes;
         if (sameForAll) counter_answer_ = remove ? 1 : 2;
       }
-      if (remove) DeleteFileWithBackup(name);
+      if (remove && platform::FileExists(name)) DeleteFileWithBackup(name);  // gone already: nothing to do
       else status = tr("Gemeinsam benutzte Datei, nicht gelöscht");
     } catch (...) {
       reg.DeleteValue(name);

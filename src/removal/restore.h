@@ -33,6 +33,9 @@ struct RestoreRequest {
   // The registry result tree of the same result: the files registered as shared are
   // taken from it (file-structure undo). None: no file counts as shared.
   Tree* RegistryResult = nullptr;
+  // The answer to "Die Datei existiert bereits im Zielordner ..." when nobody is to be
+  // asked (mrYesToAll or mrNoToAll); 0 asks.
+  int Overwrite = 0;
 };
 
 using RestoreProc = void (*)(const RestoreRequest& request);
@@ -50,6 +53,10 @@ void RestoreDriveChanges(const RestoreRequest& request);
 // The system-file result tree: new INI entries and sections deleted, deleted and
 // altered entries written back. Text files are never restored.
 void RestoreSystemFileChanges(const RestoreRequest& request);
+
+// What became of a to-do row, kept in its Data: planned only, done, deliberately not
+// done because an answer said so (a shared file kept), or failed.
+enum RestoreOutcome : int32_t { roPlanned = 0, roDone = 1, roKept = 2, roFailed = 3 };
 
 // Status texts of the to-do list.
 inline constexpr char kStatusOpen[] = "unerledigt";

@@ -2,14 +2,26 @@
 
 #include <exception>
 
+#include "core/settings.h"
 #include "core/translate.h"
 #include "model/data_codes.h"
 #include "model/treetool.h"
+#include "removal/recyc.h"
 
 RestoreRun::RestoreRun(const RestoreRequest& request)
     : request_(request), mask_((request.Flags & rfAgain) != 0 ? 15 : 0x7FFFFFFF) {
   // A selected altered value brings its partner row (old and new content) along.
   if (request_.Selection != nullptr) SelectAlteredPairs(*request_.Selection);
+  // What one undo deletes lands together, whichever tree it comes from (a shared file
+  // goes with its counter): below BackupDir, in a folder named after the result file.
+  if (request_.Execute) {
+    const std::string& file = request_.Result.FileName;
+    std::string name = file.substr(file.find_last_of('\\') + 1);
+    name = name.substr(0, name.find_last_of('.'));
+    std::string folder = ReadSettingText("BackupDir");
+    if (!folder.empty() && folder.back() != '\\') folder += '\\';
+    CurrentBackupFolder = folder + name + "\\";
+  }
 }
 
 bool RestoreRun::TakesPart(const std::string& caption) const {
@@ -23,25 +35,30 @@ bool RestoreRun::TakesPart(const std::string& caption) const {
 bool RestoreRun::Act(const std::string& action, const std::string& path, const std::string& name,
                      const std::string& value, const std::function<void(std::string& status)>& perform) {
   std::string status = tr(kStatusOpen);
-  bool done = false;
+  RestoreOutcome outcome = roPlanned;
   if (request_.Execute) {
     status = tr(kStatusDone);
     try {
       perform(status);
-      done = true;
+      outcome = roDone;
+    } catch (const ERestoreKept& e) {
+      status = e.what();
+      outcome = roKept;
     } catch (const ERestoreStatus& e) {
       status = e.what();
-      ++failures_;
+      outcome = roFailed;
     } catch (const std::exception& e) {
       status = tr(kStatusFailed) + e.what();
-      ++failures_;
+      outcome = roFailed;
     }
+    if (outcome != roDone) ++failures_;
   }
   ListRow row;
   row.Caption = tr(action);
   row.SubItems = {path, name, value, status};
+  row.Data = outcome;
   request_.Todo.Add(std::move(row));
-  return done;
+  return outcome == roDone;
 }
 
 void RestoreRun::NoteDone(int64_t statusPos, int32_t status) {

@@ -31,7 +31,7 @@ class RestoreRun {
 
   // A record whose change was undone (executed runs only).
   void NoteDone(int64_t statusPos, int32_t status);
-  // Actions that failed so far in this run.
+  // Actions not done so far in this run: failed, or kept by an answer.
   size_t Failures() const { return failures_; }
   // Walks start and, without a selection list, its subtree on a stack of its own (as
   // deep as the tree is): down(node) before a node's children, up(node) after them.
@@ -53,6 +53,13 @@ inline constexpr char kStatusFailed[] = "Nicht getan, Fehler: ";
 
 // An action not done, with a status text of its own instead of "Nicht getan, Fehler: ".
 class ERestoreStatus : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// An action left undone on purpose, because an answer (a person's or a setting's)
+// said so; its status is the full text given. Not done, but not a failure either.
+class ERestoreKept : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };

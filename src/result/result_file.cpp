@@ -2,6 +2,7 @@
 
 
 #include <algorithm>
+#include <iterator>
 #include <utility>
 
 #include "core/exceptions.h"
@@ -15,6 +16,7 @@
 #include "platform/file_stream.h"
 #include "platform/locale_format.h"
 #include "platform/names.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -409,21 +411,55 @@ void MarkDoneInResultFile(const ResultFileInfo& info, ResultSection section, con
   w.Flush();
 }
 
-std::vector<SharedDllEntry> CollectSharedDlls(const ResultFileInfo& info, Tree& registryResult) {
-  std::vector<SharedDllEntry> list;
-  TreeNode* node = registryResult.First();
-  if (info.FileName.empty() || node == nullptr) return list;
+namespace {
 
-  for (const char* part : kSharedDllsPath) {
-    if (node->Count() == 0) ExpandStoredNode(info, ResultSection::Registry, *node);
+// The node below the top node of a result tree that the names lead to, expanding
+// stored nodes on the way; nothing when one is missing. A drive node is found by
+// its first two characters ("C:"), as its text may carry the drive's label.
+TreeNode* FindResultNode(const ResultFileInfo& info, ResultSection section, Tree& tree,
+                         const std::vector<std::string>& names) {
+  TreeNode* node = tree.First();
+  if (info.FileName.empty() || node == nullptr) return nullptr;
+  for (const std::string& name : names) {
+    if (node->Count() == 0) ExpandStoredNode(info, section, *node);
     if (node->Count() > 0) node->Expand();
     TreeNode* found = nullptr;
-    for (size_t i = 0; i < node->Count() && found == nullptr; ++i)
-      if (platform::SameText(node->Child(i)->Text(), part)) found = node->Child(i);
-    if (found == nullptr) return list;
+    for (size_t i = 0; i < node->Count() && found == nullptr; ++i) {
+      std::string text = node->Child(i)->Text();
+      if (section == ResultSection::Drives && node == tree.First()) text = std::string(platform::TrimBlanks(text).substr(0, 2));
+      if (platform::SameText(text, name)) found = node->Child(i);
+    }
+    if (found == nullptr) return nullptr;
     node = found;
   }
-  if (node->Data() == 0) return list;
+  return node;
+}
+
+}  // namespace
+
+bool RecordsNewFile(const ResultFileInfo& info, Tree& driveResult, const std::string& path) {
+  std::vector<std::string> names;
+  for (size_t start = 0;;) {
+    const size_t slash = path.find('\\', start);
+    names.push_back(path.substr(start, slash == std::string::npos ? std::string::npos : slash - start));
+    if (slash == std::string::npos) break;
+    start = slash + 1;
+  }
+  const std::string file = names.back();
+  names.pop_back();
+  if (names.empty() || file.empty()) return false;
+  TreeNode* folder = FindResultNode(info, ResultSection::Drives, driveResult, names);
+  if (folder == nullptr || folder->Data() == 0) return false;
+  for (const NodeRecord& rec : ReadNodeRecords(info, ResultSection::Drives, *folder))
+    if (platform::SameText(rec.Name, file) && (rec.Status & 15) == rsNew) return true;
+  return false;
+}
+
+std::vector<SharedDllEntry> CollectSharedDlls(const ResultFileInfo& info, Tree& registryResult) {
+  std::vector<SharedDllEntry> list;
+  TreeNode* node = FindResultNode(info, ResultSection::Registry, registryResult,
+                                  std::vector<std::string>(std::begin(kSharedDllsPath), std::end(kSharedDllsPath)));
+  if (node == nullptr || node->Data() == 0) return list;
 
   std::vector<std::string> seen;
   for (const NodeRecord& rec : ReadNodeRecords(info, ResultSection::Registry, *node)) {

@@ -143,6 +143,8 @@ struct SharedDllEntry {
   bool Done = false;
 };
 std::vector<SharedDllEntry> CollectSharedDlls(const ResultFileInfo& info, Tree& registryResult);
+// The file-structure result records the file (a full path, "C:\a\b.dll") as new.
+bool RecordsNewFile(const ResultFileInfo& info, Tree& driveResult, const std::string& path);
 
 // Display of a file record: size "#,###,##0" in the user's digit grouping; short
 // date and long time (no time at exact midnight); the letters "A", "R", "S", "H".

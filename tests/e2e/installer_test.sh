@@ -1,7 +1,8 @@
 #!/bin/bash
 # End to end with a real installer (built here with makensis) in a fresh Wine prefix:
-# STORECONFIG, the silent installation, COMPARE, EXPORTTEXT. The log must hold what
-# the installer did and nothing else.
+# STORECONFIG, the silent installation, COMPARE, EXPORTTEXT, UNINSTALL. The log must
+# hold what the installer did and nothing else; after UNINSTALL the registry and drive
+# C: must be as before the installation.
 # Usage: installer_test.sh ARCH   (i686 or x86_64; run by CTest)
 set -uo pipefail
 QW_ARCH=${1:?arch}
@@ -16,12 +17,56 @@ run_alone() {
   run "$@"
   wineserver -w
 }
+reg() { "$QW_WINE" reg "$@" >/dev/null 2>&1; }
+C=$WINEPREFIX/drive_c
+
+# --- what the machine held before: things the installer alters, deletes or shares
+mkdir -p "$C/E2E-Daten"
+printf 'alt\r\n' >"$C/E2E-Daten/vorher.txt"
+printf 'weg\r\n' >"$C/E2E-Daten/geht.txt"
+printf 'teilt' >"$C/E2E-Daten/teilt.dll"
+reg add 'HKLM\Software\E2E Vorher' /v Wert /t REG_SZ /d alt /f
+reg add 'HKLM\Software\E2E Vorher' /v Geht /t REG_DWORD /d 7 /f
+reg add 'HKCU\Software\E2E Alt' /v Farbe /t REG_SZ /d blau /f
+reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDlls' /v 'C:\E2E-Daten\teilt.dll' /t REG_DWORD /d 1 /f
+printf '[E2E Vorher]\r\nWert=alt\r\n' >>"$C/windows/win.ini"
+# The program's settings: the file backup store keeps C:\E2E-Daten, filled whenever a
+# configuration is stored; what undo deletes goes to the backup folder.
+settings='HKCU\Software\Velmoria\Velmoria Quitaway 2000\2.0'
+reg add "$settings" /v MakeDLLBackup /t REG_DWORD /d 1 /f
+reg add "$settings" /v UseRecycleBin /t REG_DWORD /d 0 /f
+reg add "$settings" /v BackupFiles /t REG_DWORD /d 1 /f
+reg add "$settings\\DLLBackUpFRM" /v CountSI /t REG_SZ /d 1 /f
+reg add "$settings\\DLLBackUpFRM" /v SI0Path /t REG_SZ /d 'C:\E2E-Daten' /f
+reg add "$settings\\DLLBackUpFRM" /v SI0Recurse /t REG_SZ /d 0 /f
+reg add "$settings\\DLLBackUpFRM" /v SI0Mask /t REG_SZ /d '*.*' /f
+wineserver -w
 
 run_alone STORECONFIG
 [ $rc -eq 0 ] && pass "STORECONFIG" || fail "STORECONFIG rc=$rc $(cat "$WORK/stderr")"
+[ -f "$WORK/app/DLLBackup/C/E2E-Daten/vorher.txt" ] && pass "the backup store holds the file to be replaced" \
+  || fail "vorher.txt not in the backup store"
+
+# The machine's state: registry exports and drive C:, without what changes by itself.
+state() {  # state NAME
+  local key
+  for key in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER; do
+    "$QW_WINE" regedit /E "$(winpath "$WORK/$1-$key.reg")" "$key" >/dev/null 2>&1
+    iconv -f UTF-16LE -t UTF-8 "$WORK/$1-$key.reg" | tr -d '\r' | awk -v RS= -v ORS='\n\n' '
+      /^\[HKEY_CURRENT_USER\\Software\\Velmoria[]\\]/ { next }  # the program itself
+      { gsub(/\n"DriverDateData"=[^\n]*/, ""); print }  # the display driver, rewritten at each start
+      ' >"$WORK/$1-$key.txt"
+  done
+  local skip=(-path ./windows/temp -o -path './users/*/Temp' -o -path './users/*/AppData/Local/Temp')
+  (cd "$C" && find . \( "${skip[@]}" \) -prune -o -type d -printf '%p/\n' | sort
+   cd "$C" && find . \( "${skip[@]}" \) -prune -o -type f -print0 | sort -z | xargs -0 md5sum) >"$WORK/$1-drive_c.txt"
+}
+wineserver -w
+state before
+
 "$QW_WINE" "$(winpath "$WORK/setup.exe")" /S >/dev/null 2>&1
 wineserver -w
-[ -f "$WINEPREFIX/drive_c/Program Files/E2E App/liesmich.txt" ] && pass "installed" || fail "the installer did not install"
+[ -f "$C/Program Files/E2E App/liesmich.txt" ] && pass "installed" || fail "the installer did not install"
 run_alone COMPARE "$(winpath "$WORK/install")"
 [ $rc -eq 0 ] && pass "COMPARE" || fail "COMPARE rc=$rc $(cat "$WORK/stderr")"
 run_alone EXPORTTEXT "$(winpath "$WORK/install")"
@@ -31,24 +76,40 @@ headers() { tr -d '\r' <"$1" | grep '^\[' | sort; }
 reg=$(headers "$WORK/install_REG.txt")
 files=$(headers "$WORK/install_FILES.txt")
 ini=$(headers "$WORK/install_INI.txt")
-sid_line=$(grep -o 'HKEY_USERS\\S-1-5-21-[0-9-]*\\Software\\E2E App\]' <<<"$reg" | head -1)
+sid=$(grep -o 'HKEY_USERS\\S-1-5-21-[0-9-]*' <<<"$reg" | head -1)
 expected_reg=$(printf '%s\n' \
   "[+][HKEY_LOCAL_MACHINE\\Software\\E2E App]" \
+  "[#][HKEY_LOCAL_MACHINE\\Software\\E2E Vorher]" \
+  "[#][HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls]" \
   "[+][HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\E2EApp]" \
-  "[+][${sid_line%]}]" \
-  "[+][${sid_line%\\Software\\E2E App]}\\Software\\E2E App\\Einstellungen]" | sort)
-[ -n "$sid_line" ] && [ "$reg" = "$expected_reg" ] && pass "registry: exactly the installer's keys" \
+  "[-][$sid\\Software\\E2E Alt]" \
+  "[+][$sid\\Software\\E2E App]" \
+  "[+][$sid\\Software\\E2E App\\Einstellungen]" | sort)
+[ -n "$sid" ] && [ "$reg" = "$expected_reg" ] && pass "registry: exactly the installer's keys" \
   || fail "registry headers differ:"$'\n'"$reg"$'\n'"expected:"$'\n'"$expected_reg"
-expected_files=$(printf '%s\n' "[+][C:\\Program Files\\E2E App\\]" "[+][C:\\Program Files\\E2E App\\daten\\]" \
-  "[#][C:\\windows\\]" | sort)
+expected_files=$(printf '%s\n' "[#][C:\\E2E-Daten\\]" "[+][C:\\Program Files\\E2E App\\]" \
+  "[+][C:\\Program Files\\E2E App\\daten\\]" "[#][C:\\windows\\]" | sort)
 [ "$files" = "$expected_files" ] && pass "files: exactly the installer's folders" \
   || fail "file headers differ:"$'\n'"$files"$'\n'"expected:"$'\n'"$expected_files"
-tr -d '\r' <"$WORK/install_FILES.txt" | grep -q '^  \[+\]"uninst.exe" ' && pass "uninstaller recorded" \
-  || fail "uninst.exe not in the log"
 win_lines=$(tr -d '\r' <"$WORK/install_FILES.txt" | sed -n '/^\[#\]\[C:\\windows\\\]$/,/^\[/p' | grep '^  ' | grep -v '"win.ini"')
 [ -z "$win_lines" ] && pass "only win.ini changed in C:\\windows" || fail "other files in C:\\windows: $win_lines"
-[ "$ini" = "[+][WIN.INI\\[E2E App]]" ] && pass "win.ini: the new section" || fail "system-file headers: $ini"
+expected_ini=$(printf '%s\n' "[+][WIN.INI\\[E2E App]]" "[#][WIN.INI\\[E2E Vorher]]")
+[ "$ini" = "$expected_ini" ] && pass "win.ini: the new and the altered section" || fail "system-file headers: $ini"
 tr -d '\r' <"$WORK/install_INI.txt" | grep -qxF '  [+]"Pfad" = "C:\Program Files\E2E App"' && pass "INI entry" \
   || fail "INI entry missing"
+
+run_alone UNINSTALL "$(winpath "$WORK/install")"
+[ $rc -eq 0 ] && pass "UNINSTALL" || fail "UNINSTALL rc=$rc $(cat "$WORK/stderr.own")"
+state after
+run_alone UNINSTALL "$(winpath "$WORK/install")"
+[ $rc -eq 0 ] && [ ! -s "$WORK/stderr.own" ] && pass "a second UNINSTALL finds nothing to do" \
+  || fail "second UNINSTALL rc=$rc $(cat "$WORK/stderr.own")"
+kept="$WORK/app/install/C/Program Files/E2E App"
+[ -f "$kept/liesmich.txt" ] && [ -f "$kept/gemeinsam.dll" ] && [ -f "$kept/daten/werte.dat" ] \
+  && pass "what UNINSTALL deleted is kept in the backup folder" || fail "backup folder: $(cd "$WORK/app" && find install)"
+for part in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER drive_c; do
+  diff -u "$WORK/before-$part.txt" "$WORK/after-$part.txt" >"$WORK/diff-$part.txt" \
+    && pass "$part as before the installation" || fail "$part differs after UNINSTALL: $(head -40 "$WORK/diff-$part.txt")"
+done
 
 finish "installer end-to-end"

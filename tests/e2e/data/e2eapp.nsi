@@ -1,5 +1,8 @@
-; A small real installer for the end-to-end tests: files, registry keys of its own,
-; an uninstall entry and an INI entry, as ordinary setup programs make them.
+; A small real installer for the end-to-end tests, doing what ordinary setup programs
+; do: files of its own (one read-only), a file replaced and one deleted in a folder
+; that existed before, registry keys and values of several types, a value altered, one
+; deleted, a key deleted, an uninstall entry, shared-file use counters (one new, one
+; raised), INI entries new and altered.
 ; makensis -DTARGET=amd64-unicode|x86-unicode -DOUTFILE=... -DPAYLOAD=... e2eapp.nsi
 Unicode true
 Target ${TARGET}
@@ -20,7 +23,29 @@ Section "Install"
   WriteRegStr HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\E2EApp" "DisplayName" "E2E App"
   WriteRegStr HKLM "Software\Microsoft\Windows\CurrentVersion\Uninstall\E2EApp" "UninstallString" "$INSTDIR\uninst.exe"
   WriteINIStr "$WINDIR\win.ini" "E2E App" "Pfad" "$INSTDIR"
+  WriteINIStr "$WINDIR\win.ini" "E2E Vorher" "Wert" "neu"
   WriteUninstaller "$INSTDIR\uninst.exe"
+  SetFileAttributes "$INSTDIR\liesmich.txt" READONLY
+
+  WriteRegExpandStr HKLM "Software\E2E App" "Daten" "%ProgramFiles%\E2E App\daten"
+  WriteRegBin HKLM "Software\E2E App" "Schluessel" 00FF10A57E
+  WriteRegMultiStr /REGEDIT5 HKLM "Software\E2E App" "Liste" 61,00,00,00,00,00,62,00,00,00,00,00
+  WriteRegStr HKLM "Software\E2E Vorher" "Wert" "neu"
+  DeleteRegValue HKLM "Software\E2E Vorher" "Geht"
+  DeleteRegKey HKCU "Software\E2E Alt"
+
+  SetOutPath "C:\E2E-Daten"
+  File "/oname=vorher.txt" "${PAYLOAD}"
+  Delete "C:\E2E-Daten\geht.txt"
+
+  SetOutPath "$INSTDIR"
+  File "/oname=gemeinsam.dll" "${PAYLOAD}"
+  ReadRegDWORD $0 HKLM "Software\Microsoft\Windows\CurrentVersion\SharedDlls" "$INSTDIR\gemeinsam.dll"
+  IntOp $0 $0 + 1
+  WriteRegDWORD HKLM "Software\Microsoft\Windows\CurrentVersion\SharedDlls" "$INSTDIR\gemeinsam.dll" $0
+  ReadRegDWORD $0 HKLM "Software\Microsoft\Windows\CurrentVersion\SharedDlls" "C:\E2E-Daten\teilt.dll"
+  IntOp $0 $0 + 1
+  WriteRegDWORD HKLM "Software\Microsoft\Windows\CurrentVersion\SharedDlls" "C:\E2E-Daten\teilt.dll" $0
 SectionEnd
 
 Section "Uninstall"
