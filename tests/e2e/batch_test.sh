@@ -93,6 +93,17 @@ others=$(tr -d '\r' <"$WORK/log_REG.txt" | grep '^\[' | grep -v -e 'E2ETest' -e 
 others=$(tr -d '\r' <"$WORK/log_FILES.txt" | grep '^\[' | grep -v -e 'C:\\E2E\\' -e '^\[#\]\[C:\\windows\\\]$')
 [ -z "$others" ] && pass "no other file changes" || fail "other file changes: $others"
 
+# --- UNINSTALL after a new file went by hand: the rest is undone, the gap reported
+rm "$WINEPREFIX/drive_c/E2E/neu/datei.txt"
+run UNINSTALL "$(winpath "$WORK/log")"
+[ $rc -eq 1 ] && [ "$(cat "$WORK/stderr.own")" = $'lösche Datei\tC:\\E2E\\neu\\\tdatei.txt\tNicht getan, Fehler: Datei existiert nicht' ] \
+  && pass "UNINSTALL reports the file that was gone" || fail "UNINSTALL rc=$rc $(cat "$WORK/stderr.own")"
+reg query 'HKLM\Software\E2ETest' && fail "new key left" || pass "new key deleted"
+[ "$("$QW_WINE" reg query 'HKLM\Software\E2EGeht' /v alt 2>/dev/null | tr -d '\r' | grep -c 'REG_SZ *weg$')" = 1 ] \
+  && pass "deleted key back with its value" || fail "HKLM\Software\E2EGeht not back"
+[ ! -e "$WINEPREFIX/drive_c/E2E/neu" ] && pass "new folder deleted" || fail "C:\E2E\neu left"
+grep -q 'E2E' "$WINEPREFIX/drive_c/windows/win.ini" && fail "win.ini section left" || pass "win.ini section deleted"
+
 # --- failures that end with exit code 1 and a message on standard error
 run COMPARE "$(winpath "$WORK/fehlt/log")"
 [ $rc -eq 1 ] && grep -q "existiert nicht" "$WORK/stderr.own" && pass "result in a missing folder" \

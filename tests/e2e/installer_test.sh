@@ -1,17 +1,20 @@
 #!/bin/bash
-# End to end with a real installer (built here with makensis) in a fresh Wine prefix:
-# STORECONFIG, the silent installation, COMPARE, EXPORTTEXT, UNINSTALL. The log must
-# hold what the installer did and nothing else; after UNINSTALL the registry and drive
-# C: must be as before the installation.
+# End to end with real installers in a fresh Wine prefix, one built with makensis, one
+# Windows Installer package built with wixl: STORECONFIG, the silent installation,
+# COMPARE, EXPORTTEXT, UNINSTALL. The log must hold what the installer did and nothing
+# else; after UNINSTALL the registry and drive C: must be as before the installation.
 # Usage: installer_test.sh ARCH   (i686 or x86_64; run by CTest)
 set -uo pipefail
 QW_ARCH=${1:?arch}
 WORK=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/e2e-installer-$QW_ARCH
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 fresh_prefix
-target=amd64-unicode; [ "$QW_ARCH" = i686 ] && target=x86-unicode
+target=amd64-unicode msi=(-a x64 -D PF=ProgramFiles64Folder -D WIN64=yes)
+[ "$QW_ARCH" = i686 ] && target=x86-unicode msi=(-a x86 -D PF=ProgramFilesFolder -D WIN64=no)
 makensis -V1 -DTARGET=$target -DOUTFILE="$WORK/setup.exe" -DPAYLOAD="$QW_ROOT/tests/e2e/data/payload.txt" \
   "$QW_ROOT/tests/e2e/data/e2eapp.nsi" || { echo "FAIL: makensis"; exit 1; }
+(cd "$QW_ROOT/tests/e2e/data" && wixl "${msi[@]}" -D PAYLOAD=payload.txt -o "$WORK/setup.msi" e2emsi.wxs) \
+  || { echo "FAIL: wixl"; exit 1; }
 # Each program runs with its own wineserver start, as a person's separate runs would.
 run_alone() {
   run "$@"
@@ -107,9 +110,27 @@ run_alone UNINSTALL "$(winpath "$WORK/install")"
 kept="$WORK/app/install/C/Program Files/E2E App"
 [ -f "$kept/liesmich.txt" ] && [ -f "$kept/gemeinsam.dll" ] && [ -f "$kept/daten/werte.dat" ] \
   && pass "what UNINSTALL deleted is kept in the backup folder" || fail "backup folder: $(cd "$WORK/app" && find install)"
-for part in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER drive_c; do
-  diff -u "$WORK/before-$part.txt" "$WORK/after-$part.txt" >"$WORK/diff-$part.txt" \
-    && pass "$part as before the installation" || fail "$part differs after UNINSTALL: $(head -40 "$WORK/diff-$part.txt")"
-done
+same_state() {  # same_state BEFORE AFTER
+  local part
+  for part in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER drive_c; do
+    diff -u "$WORK/$1-$part.txt" "$WORK/$2-$part.txt" >"$WORK/diff-$part.txt" && pass "$part as before the installation" \
+      || fail "$part differs after UNINSTALL: $(head -40 "$WORK/diff-$part.txt")"
+  done
+}
+same_state before after
+
+# --- the same round with a Windows Installer package
+run_alone STORECONFIG
+[ $rc -eq 0 ] && pass "STORECONFIG before the package" || fail "STORECONFIG rc=$rc $(cat "$WORK/stderr")"
+state before-msi
+"$QW_WINE" msiexec /i "$(winpath "$WORK/setup.msi")" /qn >/dev/null 2>&1
+wineserver -w
+[ -f "$C/Program Files/E2E MSI App/daten/werte.dat" ] && pass "package installed" || fail "msiexec did not install"
+run_alone COMPARE "$(winpath "$WORK/msi")"
+[ $rc -eq 0 ] && pass "COMPARE of the package" || fail "COMPARE rc=$rc $(cat "$WORK/stderr")"
+run_alone UNINSTALL "$(winpath "$WORK/msi")"
+[ $rc -eq 0 ] && pass "UNINSTALL of the package" || fail "UNINSTALL rc=$rc $(cat "$WORK/stderr.own")"
+state after-msi
+same_state before-msi after-msi
 
 finish "installer end-to-end"
