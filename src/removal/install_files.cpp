@@ -4,11 +4,13 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "core/exceptions.h"
 #include "core/format.h"
 #include "core/identity.h"
 #include "core/interaction.h"
+#include "core/registry.h"
 #include "core/translate.h"
 #include "model/data_codes.h"
 #include "platform/names.h"
@@ -26,6 +28,23 @@ std::string Hex8(int32_t n) {
   char text[9];
   std::snprintf(text, sizeof text, "%08X", static_cast<unsigned>(n));
   return text;
+}
+
+// A REGEDIT4 file is read in the ANSI code page, so the texts of expandable and
+// multiple strings go into it as such bytes; the log holds them in UTF-8 and UTF-16.
+std::vector<uint8_t> AnsiBytes(int dataType, const std::vector<uint8_t>& bytes) {
+  std::string text;
+  if (dataType == rdExpandString) {
+    text.assign(bytes.begin(), bytes.end());
+  } else if (dataType == rdMultiString && bytes.size() % 2 == 0) {
+    std::wstring wide(bytes.size() / 2, L'\0');
+    std::memcpy(wide.data(), bytes.data(), bytes.size());
+    text = platform::WideToUtf8(wide);
+  } else {
+    return bytes;
+  }
+  text = platform::Utf8ToCp1252(text);
+  return std::vector<uint8_t>(text.begin(), text.end());
 }
 
 // The registry file and the script lines of one walk.
@@ -58,7 +77,7 @@ class RegFileWriter {
     } else if (const auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
       if (put)
         AddHexLines(lines_, head + (dataType == 4 ? "=hex:" : "=hex(" + std::to_string(RegistryTypeNumber(dataType)) + "):"),
-                    *bytes);
+                    AnsiBytes(dataType, *bytes));
     }
     if (kind == rsDeleted) lines_.push_back(head + "=-");
   }

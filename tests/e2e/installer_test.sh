@@ -11,7 +11,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 fresh_prefix
 target=amd64-unicode msi=(-a x64 -D PF=ProgramFiles64Folder -D WIN64=yes)
 [ "$QW_ARCH" = i686 ] && target=x86-unicode msi=(-a x86 -D PF=ProgramFilesFolder -D WIN64=no)
-makensis -V1 -DTARGET=$target -DOUTFILE="$WORK/setup.exe" -DPAYLOAD="$QW_ROOT/tests/e2e/data/payload.txt" \
+makensis -V1 -INPUTCHARSET UTF8 -DTARGET=$target -DOUTFILE="$WORK/setup.exe" -DPAYLOAD="$QW_ROOT/tests/e2e/data/payload.txt" \
   "$QW_ROOT/tests/e2e/data/e2eapp.nsi" || { echo "FAIL: makensis"; exit 1; }
 (cd "$QW_ROOT/tests/e2e/data" && wixl "${msi[@]}" -D PAYLOAD=payload.txt -o "$WORK/setup.msi" e2emsi.wxs) \
   || { echo "FAIL: wixl"; exit 1; }
@@ -69,6 +69,7 @@ state before
 
 "$QW_WINE" "$(winpath "$WORK/setup.exe")" /S >/dev/null 2>&1
 wineserver -w
+state installed
 [ -f "$C/Program Files/E2E App/liesmich.txt" ] && pass "installed" || fail "the installer did not install"
 run_alone COMPARE "$(winpath "$WORK/install")"
 [ $rc -eq 0 ] && pass "COMPARE" || fail "COMPARE rc=$rc $(cat "$WORK/stderr")"
@@ -118,6 +119,19 @@ same_state() {  # same_state BEFORE AFTER
   done
 }
 same_state before after
+
+# --- the log's registry file, imported with regedit, gives the installation's keys
+# and values back, every type as it was (use counters are the script's part)
+run_alone CREATEINSTALL "$(winpath "$WORK/install")"
+[ $rc -eq 0 ] && pass "CREATEINSTALL" || fail "CREATEINSTALL rc=$rc $(cat "$WORK/stderr")"
+"$QW_WINE" regedit /S "$(winpath "$WORK/install.REG")" >/dev/null 2>&1
+wineserver -w
+state imported
+for part in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER; do
+  no_counters() { awk -v RS= -v ORS='\n\n' '!/^\[[^]]*\\SharedDlls\]/' "$1"; }
+  diff -u <(no_counters "$WORK/installed-$part.txt") <(no_counters "$WORK/imported-$part.txt") >"$WORK/diff-$part.txt" \
+    && pass "$part: the registry file gives the installation back" || fail "$part after import: $(head -40 "$WORK/diff-$part.txt")"
+done
 
 # --- the same round with a Windows Installer package
 run_alone STORECONFIG

@@ -27,9 +27,9 @@ Section "Install"
   WriteUninstaller "$INSTDIR\uninst.exe"
   SetFileAttributes "$INSTDIR\liesmich.txt" READONLY
 
-  WriteRegExpandStr HKLM "Software\E2E App" "Daten" "%ProgramFiles%\E2E App\daten"
+  WriteRegExpandStr HKLM "Software\E2E App" "Daten" "%ProgramFiles%\E2E App\Übersicht"
   WriteRegBin HKLM "Software\E2E App" "Schluessel" 00FF10A57E
-  WriteRegMultiStr /REGEDIT5 HKLM "Software\E2E App" "Liste" 61,00,00,00,00,00,62,00,00,00,00,00
+  WriteRegMultiStr /REGEDIT5 HKLM "Software\E2E App" "Liste" 61,00,00,00,00,00,e4,00,00,00,00,00
   WriteRegStr HKLM "Software\E2E Vorher" "Wert" "neu"
   DeleteRegValue HKLM "Software\E2E Vorher" "Geht"
   DeleteRegKey HKCU "Software\E2E Alt"
