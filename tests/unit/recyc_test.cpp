@@ -104,6 +104,14 @@ TEST_F(RecycTest, SettingsDecideBetweenBackupRecycleBinAndDeletion) {
   Make("App\\deep.txt", "deep");
   EXPECT_TRUE(DeleteFileWithBackup(app));
   EXPECT_EQ(ReadFileBytes(BelowBackup(temp_.Path() + "Fallback\\", app) + "\\deep.txt"), "deep");
+  // The same folder again: merged into its backup place, not moved inside it.
+  Make("App\\");
+  Make("App\\Sub\\");
+  Make("App\\Sub\\more.txt", "more");
+  EXPECT_TRUE(DeleteFileWithBackup(app));
+  const std::string place = BelowBackup(temp_.Path() + "Fallback\\", app);
+  EXPECT_EQ(ReadFileBytes(place + "\\deep.txt") + ReadFileBytes(place + "\\Sub\\more.txt"), "deepmore");
+  EXPECT_FALSE(PathExists(place + "\\App") || PathExists(app));
 }
 
 TEST_F(RecycTest, ReadOnlyQuestionAndItsAnswers) {

@@ -159,68 +159,6 @@ TEST_F(RestoreTest, AnInstallationInTheRegistryIsTakenBackWhole) {
   EXPECT_EQ(Undo(rfDeleted | rfAltered, false), V{});
 }
 
-// Use counters below SharedDlls move by what the installation changed; a file whose
-// counter reaches zero goes only when the user agrees, and its counter goes always.
-TEST_F(RestoreTest, SharedFileCountersAreAdjustedAndAskedAboutAtZero) {
-  const std::string shared = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
-  const std::string neu = dir.File("neu.dll"), alt = dir.File("alt.dll");
-  WriteFileBytes(neu, "x");
-  WriteFileBytes(alt, "x");
-  auto counter = [&](const std::string& file, const DWORD* count) {
-    const std::wstring key = platform::Utf8ToWide(shared), name = platform::Utf8ToWide(file);
-    if (count == nullptr) return (void)RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str());
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), REG_DWORD, count, 4);
-  };
-  auto read = [&](const std::string& file) {
-    DWORD value = 0, size = 4;
-    const LONG rc = RegGetValueW(HKEY_LOCAL_MACHINE, platform::Utf8ToWide(shared).c_str(),
-                                 platform::Utf8ToWide(file).c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return rc == ERROR_SUCCESS ? static_cast<int>(value) : -1;
-  };
-  const DWORD one = 1, two = 2, three = 3;
-  WriteSetting("UseRecycleBin", 0);  // deleted for good, not into the host's trash
-  counter(alt, &two);
-  // HKEY_LOCAL_MACHINE as far as the SharedDlls key, and that key as the walk stores it.
-  auto snapshot = [&](const std::string& name) {
-    WriteConfigurationFile(dir.File(name), [&](DataWriter& w) {
-      w.WriteString("HKEY_LOCAL_MACHINE");
-      for (const char* part : {"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", "SharedDlls"}) {
-        w.WriteInteger(1);
-        w.WriteString(part);
-      }
-      HKEY key = nullptr;
-      RegOpenKeyExW(HKEY_LOCAL_MACHINE, platform::Utf8ToWide(shared).c_str(), 0, KEY_READ, &key);
-      QuietReport report;
-      WriteRegistryKey(w, key, "", false, report);
-      RegCloseKey(key);
-      for (int i = 0; i < 5; ++i) w.WriteInteger(0);  // no values above it
-    }, nullptr, nullptr);
-  };
-  snapshot("alt.TSD");
-  counter(neu, &one);  // a new shared file, and one more user of an old one
-  counter(alt, &three);
-  snapshot("neu.TSD");
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
-                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
-  TreeNode* node = FindNodeByPath("HKEY_LOCAL_MACHINE\\" + shared, regResult, false, false);
-  ASSERT_NE(node, nullptr);
-  todo.Clear();
-  ui.Answer(mrYes);  // delete the file whose counter reached zero
-  RestoreRegistryChanges({info, node, nullptr, rfNew | rfDeleted | rfAltered, true, todo});
-  ASSERT_EQ(todo.Count(), 2u);
-  EXPECT_EQ(todo.Row(0).Caption + " " + todo.Row(0).SubItems[2] + " " + todo.Row(0).SubItems[3],
-            "erniedrige den Zähler -1 Ok, fertig");
-  EXPECT_EQ(todo.Row(1).Caption + " " + todo.Row(1).SubItems[2] + " " + todo.Row(1).SubItems[3],
-            "erniedrige den Zähler -1 Ok, fertig");
-  EXPECT_EQ(read(alt), 2);
-  EXPECT_EQ(read(neu), -1);  // the counter went with the file
-  EXPECT_FALSE(PathExists(neu));
-  EXPECT_TRUE(PathExists(alt));
-  ASSERT_EQ(ui.Texts().size(), 1u);
-  EXPECT_NE(ui.Texts()[0].find(neu), std::string::npos);
-  counter(alt, nullptr);
-}
-
 // INI entries and sections go back as they were; a text file is never touched.
 TEST_F(RestoreTest, IniEntriesAndSectionsComeBackTextFilesNever) {
   const std::string ini = dir.File("test.ini"), text = dir.File("test.txt");
@@ -270,6 +208,84 @@ void WriteFolderChain(DataWriter& w, const std::string& folder) {
   QuietReport report;
   WriteFolderRecord(w, folder, VersionOptions{}, report);
   for (size_t i = 0; i < parts.size(); ++i) w.WriteInteger(0);  // no files above it
+}
+
+// Use counters below SharedDlls move by what the installation changed; a file whose
+// counter reaches zero goes only when the user agrees, and its counter goes always.
+// The file undo then leaves the file to that decision: gone, it is done; kept, it
+// stays with its new folder, and the run says so without calling it a failure.
+TEST_F(RestoreTest, SharedFileCountersDecideAboutTheirFiles) {
+  const std::string shared = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls";
+  const std::string root = dir.File("Laufwerk\\"), neu = root + "Neu\\neu.dll", alt = root + "alt.dll";
+  auto counter = [&](const std::string& file, const DWORD* count) {
+    const std::wstring key = platform::Utf8ToWide(shared), name = platform::Utf8ToWide(file);
+    if (count == nullptr) return (void)RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str());
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name.c_str(), REG_DWORD, count, 4);
+  };
+  auto read = [&](const std::string& file) {
+    DWORD value = 0, size = 4;
+    const LONG rc = RegGetValueW(HKEY_LOCAL_MACHINE, platform::Utf8ToWide(shared).c_str(),
+                                 platform::Utf8ToWide(file).c_str(), RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return rc == ERROR_SUCCESS ? static_cast<int>(value) : -1;
+  };
+  // HKEY_LOCAL_MACHINE as far as the SharedDlls key, that key as the walk stores it,
+  // and the folder of the files.
+  auto snapshot = [&](const std::string& name) {
+    WriteConfigurationFile(dir.File(name), [&](DataWriter& w) {
+      w.WriteString("HKEY_LOCAL_MACHINE");
+      for (const char* part : {"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", "SharedDlls"}) {
+        w.WriteInteger(1);
+        w.WriteString(part);
+      }
+      HKEY key = nullptr;
+      RegOpenKeyExW(HKEY_LOCAL_MACHINE, platform::Utf8ToWide(shared).c_str(), 0, KEY_READ, &key);
+      QuietReport report;
+      WriteRegistryKey(w, key, "", false, report);
+      RegCloseKey(key);
+      for (int i = 0; i < 5; ++i) w.WriteInteger(0);  // no values above it
+    }, [&](DataWriter& w) { WriteFolderChain(w, root); }, nullptr);
+  };
+  const DWORD one = 1, two = 2, three = 3;
+  WriteSetting("UseRecycleBin", 0);  // deleted for good, not into the host's trash
+  for (const int answer : {mrYes, mrNo}) {
+    SCOPED_TRACE(answer);
+    CreateDirectoryW(platform::Utf8ToWide(root).c_str(), nullptr);
+    WriteFileBytes(alt, "x");
+    counter(alt, &two);
+    snapshot("alt.TSD");
+    CreateDirectoryW(platform::Utf8ToWide(root + "Neu").c_str(), nullptr);
+    WriteFileBytes(neu, "x");
+    counter(neu, &one);  // a new shared file, and one more user of an old one
+    counter(alt, &three);
+    snapshot("neu.TSD");
+    CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
+                          {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+    todo.Clear();
+    const size_t asked = ui.Texts().size();
+    ui.Answer(answer);  // about the file whose counter reached zero
+    RestoreRegistryChanges({info, regResult.First(), nullptr, rfNew | rfDeleted | rfAltered, true, todo});
+    RestoreDriveChanges({info, driveResult.First(), nullptr, rfNew | rfDeleted | rfAltered, true, todo, &regResult});
+    V rows;
+    for (size_t i = 0; i < todo.Count(); ++i)
+      rows.push_back(todo.Row(i).Caption + " | " + todo.Row(i).SubItems[3] + " | " + std::to_string(todo.Row(i).Data));
+    const std::string kept = "Nicht getan, Fehler: Gemeinsam benutzte Datei, nicht gelöscht";
+    const V expected = answer == mrYes
+                           ? V{"erniedrige den Zähler | Ok, fertig | 1", "erniedrige den Zähler | Ok, fertig | 1",
+                               "lösche Datei | Ok, fertig | 1", "lösche Ordner | Ok, fertig | 1"}
+                           : V{"erniedrige den Zähler | Ok, fertig | 1",
+                               "erniedrige den Zähler | Gemeinsam benutzte Datei, nicht gelöscht | 1",
+                               "lösche Datei | " + kept + " (Registry wurde schon zurückgesetzt) | 2",
+                               "lösche Ordner | " + kept + " | 2"};
+    EXPECT_EQ(rows, expected);
+    EXPECT_EQ(read(alt), 2);
+    EXPECT_EQ(read(neu), -1);  // the counter went whatever the answer
+    EXPECT_EQ(PathExists(neu), answer == mrNo);
+    EXPECT_TRUE(PathExists(alt));
+    ASSERT_EQ(ui.Texts().size(), asked + 1);
+    EXPECT_NE(ui.Texts().back().find(neu), std::string::npos);
+    counter(alt, nullptr);
+    DeleteFileWithBackup(root.substr(0, root.size() - 1));
+  }
 }
 
 // New files and folders go where the settings say; deleted and altered files come back
