@@ -12,7 +12,8 @@
 // Both snapshots watch HKEY_CURRENT_USER and DRIVE. Prints KEY=value lines:
 //   KEYS, VALUES, FOLDERS, FILES   the load
 //   ACTIONS                        to-do rows of the undo, DONE of them "Ok, fertig"
-//   PLAN_MS                        planning both trees (the confirmation list)
+//   PLANNED, PLAN_MS               rows and time of planning both trees (the
+//                                  confirmation list)
 //   UNDO_MS                        executing both trees (registry, then files)
 //   UNDO_REGISTRY_MS               the registry part of it
 //   BARE_MS                        the same load deleted with RegDeleteValueW,
@@ -186,6 +187,7 @@ int Run(int argc, wchar_t** argv) {
 
   std::printf("KEYS=%d\nVALUES=%d\nFOLDERS=%d\nFILES=%d\n", load.keys, load.keys * load.valuesPerKey, load.folders,
               load.folders * load.filesPerFolder);
+  std::printf("PLANNED=%zu\n", plan.Count());
   std::printf("ACTIONS=%zu\nDONE=%zu\nPLAN_MS=%.0f\nUNDO_MS=%.0f\nUNDO_REGISTRY_MS=%.0f\nBARE_MS=%.0f\nRATIO=%.2f\n",
               todo.Count(), CountDone(todo), planMs, undoMs, registryMs, bareMs, undoMs / bareMs);
   if (!undone) std::fprintf(stderr, "undo_bench: the undo left part of the load behind\n");
