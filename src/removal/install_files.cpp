@@ -47,6 +47,13 @@ std::vector<uint8_t> AnsiBytes(int dataType, const std::vector<uint8_t>& bytes) 
   return std::vector<uint8_t>(text.begin(), text.end());
 }
 
+// regedit reads the type of "hex(n):" in hexadecimal: type 11 (a QWORD) is "hex(b):".
+std::string TypeInHex(int dataType) {
+  char text[12];
+  std::snprintf(text, sizeof text, "%x", static_cast<unsigned>(RegistryTypeNumber(dataType)));
+  return text;
+}
+
 // The registry file and the script lines of one walk.
 class RegFileWriter {
  public:
@@ -76,7 +83,7 @@ class RegFileWriter {
       if (put) lines_.push_back(head + "=\"" + EscapeRegString(*text) + "\"");
     } else if (const auto* bytes = std::get_if<std::vector<uint8_t>>(&value)) {
       if (put)
-        AddHexLines(lines_, head + (dataType == 4 ? "=hex:" : "=hex(" + std::to_string(RegistryTypeNumber(dataType)) + "):"),
+        AddHexLines(lines_, head + (dataType == 4 ? "=hex:" : "=hex(" + TypeInHex(dataType) + "):"),
                     AnsiBytes(dataType, *bytes));
     }
     if (kind == rsDeleted) lines_.push_back(head + "=-");

@@ -57,6 +57,9 @@ state() {  # state NAME
     "$QW_WINE" regedit /E "$(winpath "$WORK/$1-$key.reg")" "$key" >/dev/null 2>&1
     iconv -f UTF-16LE -t UTF-8 "$WORK/$1-$key.reg" | tr -d '\r' | awk -v RS= -v ORS='\n\n' '
       /^\[HKEY_CURRENT_USER\\Software\\Velmoria[]\\]/ { next }  # the program itself
+      # volatile keys that Wine fills at some moment after a start
+      /^\[HKEY_LOCAL_MACHINE\\Hardware\\DEVICEMAP[]\\]/ { next }
+      /^\[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards[]\\]/ { next }
       { gsub(/\n"DriverDateData"=[^\n]*/, ""); print }  # the display driver, rewritten at each start
       ' >"$WORK/$1-$key.txt"
   done
@@ -68,6 +71,10 @@ wineserver -w
 state before
 
 "$QW_WINE" "$(winpath "$WORK/setup.exe")" /S >/dev/null 2>&1
+# Types the installer cannot write, as a setup's own registry file would add them.
+printf 'REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\Software\\E2E App\\Typen]\r\n"Gross"=hex(b):89,67,45,23,01,00,00,00\r\n"Nichts"=hex(0):\r\n"Roh"=hex(0):01,02\r\n' \
+  >"$WORK/types.reg"
+"$QW_WINE" regedit /S "$(winpath "$WORK/types.reg")" >/dev/null 2>&1
 wineserver -w
 state installed
 [ -f "$C/Program Files/E2E App/liesmich.txt" ] && pass "installed" || fail "the installer did not install"
@@ -83,6 +90,7 @@ ini=$(headers "$WORK/install_INI.txt")
 sid=$(grep -o 'HKEY_USERS\\S-1-5-21-[0-9-]*' <<<"$reg" | head -1)
 expected_reg=$(printf '%s\n' \
   "[+][HKEY_LOCAL_MACHINE\\Software\\E2E App]" \
+  "[+][HKEY_LOCAL_MACHINE\\Software\\E2E App\\Typen]" \
   "[#][HKEY_LOCAL_MACHINE\\Software\\E2E Vorher]" \
   "[#][HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\SharedDlls]" \
   "[+][HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\E2EApp]" \
