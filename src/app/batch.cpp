@@ -2,15 +2,12 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <optional>
 
+#include "app/batch_interaction.h"
 #include "app/commands.h"
 #include "core/exceptions.h"
 #include "core/format.h"
-#include "core/interaction.h"
-#include "core/registry.h"
 #include "core/settings.h"
 #include "core/translate.h"
 #include "platform/files.h"
@@ -27,86 +24,6 @@
 namespace {
 
 std::string Upper(const std::string& s) { return platform::UpperCase(s); }
-
-// One line per message on standard error: box texts carry line breaks.
-std::string OneLine(std::string text) {
-  for (char& c : text)
-    if (c == '\r' || c == '\n') c = ' ';
-  return text;
-}
-
-void PrintError(const std::string& text) {
-  const std::string line = OneLine(text) + "\n";
-  DWORD written = 0;
-  HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
-  if (err != nullptr && err != INVALID_HANDLE_VALUE) WriteFile(err, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-}
-
-// Nobody is there to answer: boxes that only inform are logged, questions end the run.
-class BatchInteraction : public Interaction {
- public:
-  explicit BatchInteraction(SplashScreen* splash) : splash_(splash) {}
-
-  int MessageDlg(const std::string& text, MsgDlgType type, TMsgDlgButtons buttons, int) override {
-    PrintError(text);
-    if (type == mtError) error_shown_ = true;
-    if ((buttons & ~(mbOK | mbHelp)) == 0) return mrOk;
-    throw EQuitawayError(FormatMsg(tr("Unerwartete Frage im Stapelbetrieb: %s"), {OneLine(text)}));
-  }
-  void ShowMessage(const std::string& text) override { PrintError(text); }
-  bool InputQuery(const std::string&, const std::string& prompt, std::string&) override {
-    throw EQuitawayError(FormatMsg(tr("Unerwartete Frage im Stapelbetrieb: %s"), {OneLine(prompt)}));
-  }
-  // The shared-file questions of an undo, answered as the README's batch section says.
-  int AskSharedFile(SharedFileQuestion question, const std::string& path, bool& sameForAll) override {
-    sameForAll = false;
-    const std::string upper = Upper(path);
-    if (question == SharedFileQuestion::CounterAtZero)  // asked only while HandleSharedDLLs is 0
-      return std::find(new_files_.begin(), new_files_.end(), upper) != new_files_.end() ? mrYes : mrNo;
-    if (ReadSettingInt("HandleSharedDLLs") == 2) return mrNo;
-    return SharedCounter(path).value_or(0) < 1 ? mrYes : mrNo;
-  }
-  // The shared files (upper case) that the log being undone records as new.
-  void SetNewSharedFiles(std::vector<std::string> files) { new_files_ = std::move(files); }
-
-  void SetStatusText(StatusControl, const std::string&) override {}
-  void SetStatusMax(StatusControl, int) override {}
-  void SetStatusPosition(StatusControl, int) override {}
-  void SetStatusVisible(StatusControl c, bool v) override { visible_[static_cast<int>(c)] = v; }
-  bool StatusVisible(StatusControl c) const override { return visible_[static_cast<int>(c)]; }
-  void ProcessMessages() override {
-    if (splash_ != nullptr && splash_->Visible()) PumpMessages();
-  }
-  bool CancelRequested() const override { return false; }
-  void ResetCancel() override {}
-  void BeginBusy() override { ++busy_; }
-  void EndBusy() override { if (busy_ > 0) --busy_; }
-  bool IsBusy() const override { return busy_ > 0; }
-
-  // An error box was shown: the command did not do all it should (a snapshot worker
-  // that stopped, a damaged name in a merge), even when it ran to its end.
-  bool ErrorShown() const { return error_shown_; }
-
- private:
-  // The file's use counter below SharedDlls; nothing when it has none.
-  static std::optional<int32_t> SharedCounter(const std::string& path) {
-    try {
-      TMyRegistry reg(raRead);
-      reg.SetRootKey(HKEY_LOCAL_MACHINE);
-      if (reg.OpenKey("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\SharedDlls", false) &&
-          reg.ValueExists(path))
-        return reg.ReadInteger(path);
-    } catch (const std::exception&) {
-    }
-    return std::nullopt;
-  }
-
-  bool error_shown_ = false;
-  std::vector<std::string> new_files_;
-  SplashScreen* splash_;
-  bool visible_[5] = {};
-  int busy_ = 0;
-};
 
 std::string CommandOf(const std::vector<std::string>& args) {
   if (args.empty()) return {};
@@ -217,7 +134,7 @@ bool UninstallCommand(Workspace& ws, const std::vector<std::string>& args, Splas
   LoadForBatch(ws, BatchResultName(args[1]), splash);
   std::vector<std::string> newShared;
   for (const SharedDllEntry& e : CollectSharedDlls(ws.Result, ws.ResultView))
-    if (RecordsNewFile(ws.Result, ws.DriveResult, e.Name)) newShared.push_back(Upper(e.Name));
+    if (RecordsNewFile(ws.Result, ws.DriveResult, e.Name)) newShared.push_back(e.Name);
   batch.SetNewSharedFiles(std::move(newShared));
   const bool askReadOnly = AskReadOnly;
   AskReadOnly = false;  // read-only files the log records as new go too
