@@ -76,10 +76,16 @@ class RestoreTest : public ::testing::Test {
     TreeNode* node = FindNodeByPath("HKEY_CURRENT_USER\\" + kKey, regResult, false, false);
     todo.Clear();
     RestoreRegistryChanges({info, node, nullptr, flags, execute, todo});
+    return Rows({1, 2, 3});
+  }
+  // The to-do rows: the caption, then the given columns ("Pfad" is 0, "Status" 3;
+  // -1 is the outcome kept in Data), joined by " | ".
+  V Rows(std::initializer_list<int> columns) const {
     V rows;
     for (size_t i = 0; i < todo.Count(); ++i) {
-      const ListRow& r = todo.Row(i);
-      rows.push_back(r.Caption + " | " + r.SubItems[1] + " | " + r.SubItems[2] + " | " + r.SubItems[3]);
+      std::string row = todo.Row(i).Caption;
+      for (int c : columns) row += " | " + (c < 0 ? std::to_string(todo.Row(i).Data) : todo.Row(i).SubItems[c]);
+      rows.push_back(row);
     }
     return rows;
   }
@@ -176,10 +182,7 @@ TEST_F(RestoreTest, IniEntriesAndSectionsComeBackTextFilesNever) {
   for (bool execute : {false, true}) {
     todo.Clear();
     RestoreSystemFileChanges({info, sysResult.First(), nullptr, rfNew | rfDeleted | rfAltered, execute, todo});
-    V rows;
-    for (size_t i = 0; i < todo.Count(); ++i)
-      rows.push_back(todo.Row(i).Caption + " | " + todo.Row(i).SubItems[0] + " | " + todo.Row(i).SubItems[1] + " | " +
-                     todo.Row(i).SubItems[3]);
+    const V rows = Rows({0, 1, 3});
     const std::string status = execute ? "Ok, fertig" : "unerledigt";
     EXPECT_EQ(rows, (V{"geändert,stelle alten Wert wieder her | TEST.INI [Bleibt] | b | " + status,
                        "Wert löschen | TEST.INI [Bleibt] | c | " + status,
@@ -265,9 +268,7 @@ TEST_F(RestoreTest, SharedFileCountersDecideAboutTheirFiles) {
     ui.Answer(answer);  // about the file whose counter reached zero
     RestoreRegistryChanges({info, regResult.First(), nullptr, rfNew | rfDeleted | rfAltered, true, todo});
     RestoreDriveChanges({info, driveResult.First(), nullptr, rfNew | rfDeleted | rfAltered, true, todo, &regResult});
-    V rows;
-    for (size_t i = 0; i < todo.Count(); ++i)
-      rows.push_back(todo.Row(i).Caption + " | " + todo.Row(i).SubItems[3] + " | " + std::to_string(todo.Row(i).Data));
+    const V rows = Rows({3, -1});
     const std::string kept = "Nicht getan, Fehler: Gemeinsam benutzte Datei, nicht gelöscht";
     const V expected = answer == mrYes
                            ? V{"erniedrige den Zähler | Ok, fertig | 1", "erniedrige den Zähler | Ok, fertig | 1",
@@ -320,9 +321,7 @@ TEST_F(RestoreTest, FilesGoAndComeBackFromTheStore) {
   todo.Clear();
   ui.Answer(mrYes);  // overwrite the altered file with its stored copy
   RestoreDriveChanges({info, start, nullptr, rfNew | rfDeleted | rfAltered, true, todo});
-  V rows;
-  for (size_t i = 0; i < todo.Count(); ++i) rows.push_back(todo.Row(i).Caption + " | " + todo.Row(i).SubItems[3]);
-  EXPECT_EQ(rows, (V{"erzeuge Ordner | Ok, fertig", "stelle gelöschte Datei wieder her | Ok, fertig",
+  EXPECT_EQ(Rows({3}), (V{"erzeuge Ordner | Ok, fertig", "stelle gelöschte Datei wieder her | Ok, fertig",
                      "lösche Datei | Ok, fertig", "lösche Ordner | Ok, fertig",
                      "verändert, stelle alte Datei wieder her | Ok, fertig", "lösche Datei | Ok, fertig"}));
   ASSERT_EQ(ui.Texts().size(), 1u);  // asked before the altered file was overwritten
