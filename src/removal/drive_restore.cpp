@@ -76,8 +76,9 @@ class DriveRestore {
     if (run_.Kind(node.StateIndex()) != stRemoved || !run_.Has(rfDeleted) || run_.Selective() || !use_store_) return;
     if (!StoreHasFolder(stored)) return;
     run_.Act("erzeuge Ordner", full, "", "", [&](std::string&) {
-      const int rc = SHCreateDirectoryExW(nullptr, platform::Utf8ToWide(full).c_str(), nullptr);
-      if (rc != ERROR_SUCCESS && rc != ERROR_ALREADY_EXISTS) Fail("Der Ordner konnte nicht angelegt werden");
+      SHCreateDirectoryExW(nullptr, platform::Utf8ToWide(full).c_str(), nullptr);
+      // A file of that name answers "exists" as well: only a folder is success.
+      if (!FolderExists(full)) Fail("Der Ordner konnte nicht angelegt werden");
     });
   }
 

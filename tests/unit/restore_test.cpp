@@ -165,6 +165,42 @@ TEST_F(RestoreTest, AnInstallationInTheRegistryIsTakenBackWhole) {
   EXPECT_EQ(Undo(rfDeleted | rfAltered, false), V{});
 }
 
+// A key the user may no longer write: every action on it ends with a status, none
+// with success, and nothing in it changes.
+TEST_F(RestoreTest, AKeyWithoutRightsIsReportedNotChanged) {
+  const DWORD five = 5;
+  Set("\\Gesperrt", L"Alt", REG_SZ, L"vorher", 14);
+  Set("\\Gesperrt", L"Weg", REG_DWORD, &five, 4);
+  Snapshot("alt.TSD");
+  Set("\\Gesperrt", L"Alt", REG_SZ, L"nachher", 16);
+  Set("\\Gesperrt", L"Neu", REG_SZ, L"ja", 6);
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Gesperrt").c_str(), L"Weg");
+  Snapshot("neu.TSD");
+  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
+                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  const std::string after = Stored();
+  // An empty access list: nobody may open the key any more.
+  auto lock = [&](bool locked) {
+    HKEY key = nullptr;
+    RegOpenKeyExW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Gesperrt").c_str(), 0, WRITE_DAC, &key);
+    SECURITY_DESCRIPTOR sd;
+    ACL empty;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    InitializeAcl(&empty, sizeof empty, ACL_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, locked ? &empty : nullptr, FALSE);
+    const LONG rc = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
+    RegCloseKey(key);
+    return rc;
+  };
+  ASSERT_EQ(lock(true), ERROR_SUCCESS);
+  const V rows = Undo(rfNew | rfDeleted | rfAltered, true);
+  ASSERT_EQ(lock(false), ERROR_SUCCESS);
+  ASSERT_EQ(rows.size(), 3u);  // the altered, the new and the deleted value
+  for (const std::string& row : rows) EXPECT_NE(row.find("| Nicht getan, Fehler: "), std::string::npos) << row;
+  EXPECT_EQ(Stored(), after);
+  for (size_t i = 0; i < todo.Count(); ++i) EXPECT_EQ(todo.Row(i).Data, roFailed);
+}
+
 // INI entries and sections go back as they were; a text file is never touched.
 TEST_F(RestoreTest, IniEntriesAndSectionsComeBackTextFilesNever) {
   const std::string ini = dir.File("test.ini"), text = dir.File("test.txt");
@@ -333,6 +369,38 @@ TEST_F(RestoreTest, FilesGoAndComeBackFromTheStore) {
   // Deleted, but kept below BackupDir in a folder named after the result.
   EXPECT_EQ(ReadFileBytes(dir.File("Sicherung\\Setup\\") + root.substr(0, 1) + root.substr(2) + "frisch.txt"),
             "frisch");
+}
+
+// Paths that are no longer what the log says: a new folder and a deleted one are files
+// now. Nothing is done below them, and the files stay as they are.
+TEST_F(RestoreTest, AFolderThatBecameAFileIsLeftAlone) {
+  const std::string root = dir.File("Laufwerk\\");
+  for (const char* f : {"", "Geht\\"}) CreateDirectoryW(platform::Utf8ToWide(root + f).c_str(), nullptr);
+  WriteFileBytes(root + "Geht\\weg.txt", "weg");
+  WriteSetting("DLLBackupPath", dir.File("Lager"));
+  WriteSetting("UseRecycleBin", 0);
+  CreateDirectoryW(platform::Utf8ToWide(dir.File("Lager")).c_str(), nullptr);
+  ASSERT_TRUE(ShellCopy(root + "Geht\\weg.txt", StoredCopyOf(root + "Geht\\weg.txt"), false, true, false));
+  auto snapshot = [&](const std::string& name) {
+    WriteConfigurationFile(dir.File(name), nullptr, [&](DataWriter& w) { WriteFolderChain(w, root); }, nullptr);
+  };
+  snapshot("alt.TSD");
+  DeleteFileWithBackup(root + "Geht");
+  CreateDirectoryW(platform::Utf8ToWide(root + "Neu").c_str(), nullptr);
+  WriteFileBytes(root + "Neu\\neu.txt", "neu");
+  snapshot("neu.TSD");
+  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
+                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  DeleteFileWithBackup(root + "Neu");
+  WriteFileBytes(root + "Neu", "eine Datei");
+  WriteFileBytes(root + "Geht", "noch eine");
+  todo.Clear();
+  RestoreDriveChanges({info, driveResult.First(), nullptr, rfNew | rfDeleted | rfAltered, true, todo});
+  EXPECT_EQ(Rows({3}), (V{"erzeuge Ordner | Nicht getan, Fehler: Der Ordner konnte nicht angelegt werden",
+                          "stelle gelöschte Datei wieder her | Nicht getan, Fehler: Datei konnte nicht kopiert werden",
+                          "lösche Datei | Nicht getan, Fehler: Datei existiert nicht",
+                          "lösche Ordner | Fehler: Ordner besteht nicht, oder Fehler beim Löschen"}));
+  EXPECT_EQ(ReadFileBytes(root + "Neu") + ReadFileBytes(root + "Geht"), "eine Dateinoch eine");
 }
 
 // The file backup store: definitions kept in the settings, files copied at their own
