@@ -38,6 +38,9 @@ struct QuietReport : SnapshotReport {
   void ShowError(const std::string&) override {}
 };
 
+void Unset(const std::string& sub, const wchar_t* name) {
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + sub).c_str(), name);
+}
 void DeleteTree(const std::string& path) { RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(path).c_str()); }
 
 // The test key as a snapshot stores it: the registry below it, byte for byte.
@@ -71,6 +74,13 @@ class RestoreTest : public ::testing::Test {
     DeleteTree(kSettingsKey);
   }
   void Snapshot(const std::string& name) { WriteConfiguration(dir.File(name), regSel, driveSel, sysSel); }
+  // alt.TSD and neu.TSD compared into the result file.
+  void Compare(const std::string& result = "r.TSL") {
+    CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File(result),
+                          {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  }
+  // A configuration of the folder (with a backslash) alone, as the walk stores it.
+  void SnapshotFolder(const std::string& name, const std::string& folder);
   // The to-do rows of one run on the test key's node: action, name, value and status.
   V Undo(uint8_t flags, bool execute) {
     TreeNode* node = FindNodeByPath("HKEY_CURRENT_USER\\" + kKey, regResult, false, false);
@@ -118,13 +128,12 @@ TEST_F(RestoreTest, AnInstallationInTheRegistryIsTakenBackWhole) {
   Set("\\Bleibt", L"Alt", REG_SZ, L"nachher", 16);
   Set("\\Bleibt", L"Bin", REG_BINARY, nine, 1);
   Set("\\Bleibt", L"Neu", REG_SZ, L"ja", 6);
-  RegDeleteKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Bleibt").c_str(), L"Weg");
+  Unset("\\Bleibt", L"Weg");
   DeleteTree(kKey + "\\Geloescht");
   Set("\\Neu", L"a", REG_SZ, L"1", 4);
   Set("\\Neu\\Tief", L"b", REG_DWORD, &two, 4);
   Snapshot("neu.TSD");
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
-                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  Compare();
 
   // Values before the keys that hold them; a deleted key made before its subkeys and
   // values, a new key deleted after them; an altered value with its partner line.
@@ -144,7 +153,7 @@ TEST_F(RestoreTest, AnInstallationInTheRegistryIsTakenBackWhole) {
   ASSERT_NE(Stored(), before);  // planning changes nothing
 
   // Executed, one value gone meanwhile: said so, and everything else back as it was.
-  RegDeleteKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Bleibt").c_str(), L"Neu");
+  Unset("\\Bleibt", L"Neu");
   const V executed = Undo(rfNew | rfDeleted | rfAltered, true);
   ASSERT_EQ(executed.size(), planned.size());
   for (size_t i = 0; i < planned.size(); ++i) {
@@ -174,10 +183,9 @@ TEST_F(RestoreTest, AKeyWithoutRightsIsReportedNotChanged) {
   Snapshot("alt.TSD");
   Set("\\Gesperrt", L"Alt", REG_SZ, L"nachher", 16);
   Set("\\Gesperrt", L"Neu", REG_SZ, L"ja", 6);
-  RegDeleteKeyValueW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Gesperrt").c_str(), L"Weg");
+  Unset("\\Gesperrt", L"Weg");
   Snapshot("neu.TSD");
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
-                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  Compare();
   const std::string after = Stored();
   // An empty access list: nobody may open the key any more.
   auto lock = [&](bool locked) {
@@ -213,8 +221,7 @@ TEST_F(RestoreTest, IniEntriesAndSectionsComeBackTextFilesNever) {
   WriteFileBytes(ini, "[Bleibt]\r\na=1\r\nb=3\r\nc=4\r\n[Neu]\r\nn=1\r\n");
   WriteFileBytes(text, "zwei\r\n");
   Snapshot("neu.TSD");
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
-                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  Compare();
   for (bool execute : {false, true}) {
     todo.Clear();
     RestoreSystemFileChanges({info, sysResult.First(), nullptr, rfNew | rfDeleted | rfAltered, execute, todo});
@@ -297,8 +304,7 @@ TEST_F(RestoreTest, SharedFileCountersDecideAboutTheirFiles) {
     counter(neu, &one);  // a new shared file, and one more user of an old one
     counter(alt, &three);
     snapshot("neu.TSD");
-    CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
-                          {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+    Compare();
     todo.Clear();
     const size_t asked = ui.Texts().size();
     ui.Answer(answer);  // about the file whose counter reached zero
@@ -325,6 +331,10 @@ TEST_F(RestoreTest, SharedFileCountersDecideAboutTheirFiles) {
   }
 }
 
+void RestoreTest::SnapshotFolder(const std::string& name, const std::string& folder) {
+  WriteConfigurationFile(dir.File(name), nullptr, [&](DataWriter& w) { WriteFolderChain(w, folder); }, nullptr);
+}
+
 // New files and folders go where the settings say; deleted and altered files come back
 // from the file backup store; a new file still registered as shared is asked about.
 TEST_F(RestoreTest, FilesGoAndComeBackFromTheStore) {
@@ -340,19 +350,15 @@ TEST_F(RestoreTest, FilesGoAndComeBackFromTheStore) {
     CreateDirectoryW(platform::Utf8ToWide(dir.File("Lager")).c_str(), nullptr);
     ASSERT_TRUE(ShellCopy(root + f, StoredCopyOf(root + f), false, true, false)) << f;
   }
-  auto snapshot = [&](const std::string& name) {
-    WriteConfigurationFile(dir.File(name), nullptr, [&](DataWriter& w) { WriteFolderChain(w, root); }, nullptr);
-  };
-  snapshot("alt.TSD");
+  SnapshotFolder("alt.TSD", root);
   WriteFileBytes(root + "alt.txt", "nachher, länger");
   DeleteFileW(platform::Utf8ToWide(root + "Geht\\weg.txt").c_str());
   RemoveDirectoryW(platform::Utf8ToWide(root + "Geht").c_str());
   CreateDirectoryW(platform::Utf8ToWide(root + "Neu").c_str(), nullptr);
   WriteFileBytes(root + "Neu\\neu.txt", "neu");
   WriteFileBytes(root + "frisch.txt", "frisch");
-  snapshot("neu.TSD");
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("Setup.TSL"),
-                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  SnapshotFolder("neu.TSD", root);
+  Compare("Setup.TSL");
   TreeNode* start = driveResult.First();
   todo.Clear();
   ui.Answer(mrYes);  // overwrite the altered file with its stored copy
@@ -381,16 +387,12 @@ TEST_F(RestoreTest, AFolderThatBecameAFileIsLeftAlone) {
   WriteSetting("UseRecycleBin", 0);
   CreateDirectoryW(platform::Utf8ToWide(dir.File("Lager")).c_str(), nullptr);
   ASSERT_TRUE(ShellCopy(root + "Geht\\weg.txt", StoredCopyOf(root + "Geht\\weg.txt"), false, true, false));
-  auto snapshot = [&](const std::string& name) {
-    WriteConfigurationFile(dir.File(name), nullptr, [&](DataWriter& w) { WriteFolderChain(w, root); }, nullptr);
-  };
-  snapshot("alt.TSD");
+  SnapshotFolder("alt.TSD", root);
   DeleteFileWithBackup(root + "Geht");
   CreateDirectoryW(platform::Utf8ToWide(root + "Neu").c_str(), nullptr);
   WriteFileBytes(root + "Neu\\neu.txt", "neu");
-  snapshot("neu.TSD");
-  CompareConfigurations(dir.File("alt.TSD"), dir.File("neu.TSD"), dir.File("r.TSL"),
-                        {regSel, driveSel, sysSel, regResult, driveResult, sysResult}, noCheck, KindImages{}, info);
+  SnapshotFolder("neu.TSD", root);
+  Compare();
   DeleteFileWithBackup(root + "Neu");
   WriteFileBytes(root + "Neu", "eine Datei");
   WriteFileBytes(root + "Geht", "noch eine");
