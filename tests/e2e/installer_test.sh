@@ -20,7 +20,6 @@ run_alone() {
   run "$@"
   wineserver -w
 }
-reg() { "$QW_WINE" reg "$@" >/dev/null 2>&1; }
 C=$WINEPREFIX/drive_c
 
 # --- what the machine held before: things the installer alters, deletes or shares
@@ -28,27 +27,43 @@ mkdir -p "$C/E2E-Daten"
 printf 'alt\r\n' >"$C/E2E-Daten/vorher.txt"
 printf 'weg\r\n' >"$C/E2E-Daten/geht.txt"
 printf 'teilt' >"$C/E2E-Daten/teilt.dll"
-reg add 'HKLM\Software\E2E Vorher' /v Wert /t REG_SZ /d alt /f
-reg add 'HKLM\Software\E2E Vorher' /v Geht /t REG_DWORD /d 7 /f
-reg add 'HKCU\Software\E2E Alt' /v Farbe /t REG_SZ /d blau /f
-reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\SharedDlls' /v 'C:\E2E-Daten\teilt.dll' /t REG_DWORD /d 1 /f
 printf '[E2E Vorher]\r\nWert=alt\r\n' >>"$C/windows/win.ini"
-# The program's settings: the file backup store keeps C:\E2E-Daten, filled whenever a
-# configuration is stored; what undo deletes goes to the backup folder.
-settings='HKCU\Software\Velmoria\Velmoria Quitaway 2000\2.0'
-reg add "$settings" /v MakeDLLBackup /t REG_DWORD /d 1 /f
-reg add "$settings" /v UseRecycleBin /t REG_DWORD /d 0 /f
-reg add "$settings" /v BackupFiles /t REG_DWORD /d 1 /f
-reg add "$settings\\DLLBackUpFRM" /v CountSI /t REG_SZ /d 1 /f
-reg add "$settings\\DLLBackUpFRM" /v SI0Path /t REG_SZ /d 'C:\E2E-Daten' /f
-reg add "$settings\\DLLBackUpFRM" /v SI0Recurse /t REG_SZ /d 0 /f
-reg add "$settings\\DLLBackUpFRM" /v SI0Mask /t REG_SZ /d '*.*' /f
+# The registry before, and the program's settings: the file backup store keeps
+# C:\E2E-Daten, filled whenever a configuration is stored; what undo deletes goes to the
+# backup folder. One import, checked: a setting lost here would fail the test later.
+cat <<'REG' | sed 's/$/\r/' >"$WORK/before.reg"
+REGEDIT4
+
+[HKEY_LOCAL_MACHINE\Software\E2E Vorher]
+"Wert"="alt"
+"Geht"=dword:00000007
+
+[HKEY_CURRENT_USER\Software\E2E Alt]
+"Farbe"="blau"
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDlls]
+"C:\\E2E-Daten\\teilt.dll"=dword:00000001
+
+[HKEY_CURRENT_USER\Software\Velmoria\Velmoria Quitaway 2000\2.0]
+"MakeDLLBackup"=dword:00000001
+"UseRecycleBin"=dword:00000000
+"BackupFiles"=dword:00000001
+
+[HKEY_CURRENT_USER\Software\Velmoria\Velmoria Quitaway 2000\2.0\DLLBackUpFRM]
+"CountSI"="1"
+"SI0Path"="C:\\E2E-Daten"
+"SI0Recurse"="0"
+"SI0Mask"="*.*"
+REG
+"$QW_WINE" regedit /S "$(winpath "$WORK/before.reg")" >/dev/null 2>&1
+"$QW_WINE" reg query 'HKCU\Software\Velmoria\Velmoria Quitaway 2000\2.0\DLLBackUpFRM' /v SI0Mask >/dev/null 2>&1 \
+  || { echo "FAIL: the registry before could not be set up"; exit 1; }
 wineserver -w
 
 run_alone STORECONFIG
 [ $rc -eq 0 ] && pass "STORECONFIG" || fail "STORECONFIG rc=$rc $(cat "$WORK/stderr")"
 [ -f "$WORK/app/DLLBackup/C/E2E-Daten/vorher.txt" ] && pass "the backup store holds the file to be replaced" \
-  || fail "vorher.txt not in the backup store"
+  || fail "vorher.txt not in the backup store: $(cat "$WORK/stderr.own")"
 
 # The machine's state: registry exports and drive C:, without what changes by itself.
 state() {  # state NAME
