@@ -33,22 +33,17 @@ printf '[E2E Vorher]\r\nWert=alt\r\n' >>"$C/windows/win.ini"
 # backup folder. One import, checked: a setting lost here would fail the test later.
 cat <<'REG' | sed 's/$/\r/' >"$WORK/before.reg"
 REGEDIT4
-
 [HKEY_LOCAL_MACHINE\Software\E2E Vorher]
 "Wert"="alt"
 "Geht"=dword:00000007
-
 [HKEY_CURRENT_USER\Software\E2E Alt]
 "Farbe"="blau"
-
 [HKEY_LOCAL_MACHINE\Software\Microsoft\Windows\CurrentVersion\SharedDlls]
 "C:\\E2E-Daten\\teilt.dll"=dword:00000001
-
 [HKEY_CURRENT_USER\Software\Velmoria\Velmoria Quitaway 2000\2.0]
 "MakeDLLBackup"=dword:00000001
 "UseRecycleBin"=dword:00000000
 "BackupFiles"=dword:00000001
-
 [HKEY_CURRENT_USER\Software\Velmoria\Velmoria Quitaway 2000\2.0\DLLBackUpFRM]
 "CountSI"="1"
 "SI0Path"="C:\\E2E-Daten"

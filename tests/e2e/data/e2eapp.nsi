@@ -1,8 +1,6 @@
-; A small real installer for the end-to-end tests, doing what ordinary setup programs
-; do: files of its own (one read-only), a file replaced and one deleted in a folder
-; that existed before, registry keys and values of several types, a value altered, one
-; deleted, a key deleted, an uninstall entry, shared-file use counters (one new, one
-; raised), INI entries new and altered.
+; A small real installer for the end-to-end tests doing what setup programs do: files
+; new, replaced, deleted; registry values of several types new, altered, deleted; an
+; uninstall entry; use counters below SharedDlls; INI entries new and altered.
 ; makensis -DTARGET=amd64-unicode|x86-unicode -DOUTFILE=... -DPAYLOAD=... e2eapp.nsi
 Unicode true
 Target ${TARGET}
