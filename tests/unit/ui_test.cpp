@@ -1,0 +1,303 @@
+// The window plumbing in real windows (the tests run on a virtual display): the
+// message dialog's buttons and results, the input query, the error dialog's texts,
+// anchored controls in a resized window, the placement store and the message thunk.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/exceptions.h"
+#include "core/interaction.h"
+#include "core/identity.h"
+#include "core/registry.h"
+#include "platform/text.h"
+#include "ui/error_dialog.h"
+#include "ui/message_dialog.h"
+#include "ui/placement.h"
+#include "ui/window_interaction.h"
+
+namespace {
+
+using V = std::vector<std::string>;
+
+std::string TextOf(HWND hwnd) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return platform::WideToUtf8(text);
+}
+
+std::string ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return platform::WideToUtf8(name);
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> list;
+  EnumChildWindows(
+      parent, [](HWND child, LPARAM out) { return reinterpret_cast<std::vector<HWND>*>(out)->push_back(child), TRUE; },
+      reinterpret_cast<LPARAM>(&list));
+  return list;
+}
+
+// What a person does to the dialog that is shown next, run from inside its modal loop.
+std::function<void(HWND)> g_action;
+
+HWND ShownForm() {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND w, LPARAM out) {
+        if (IsWindowVisible(w) && IsWindowEnabled(w) && ClassOf(w) == "QuitawayForm") *reinterpret_cast<HWND*>(out) = w;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+void WhenShown(std::function<void(HWND)> action) {
+  g_action = std::move(action);
+  SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
+    HWND form = ShownForm();
+    if (form == nullptr) return;
+    KillTimer(nullptr, id);
+    auto action = std::move(g_action);
+    action(form);
+  });
+}
+
+HWND ButtonOf(HWND form, const std::string& caption) {
+  for (HWND c : Children(form))
+    if (ClassOf(c) == "Button" && TextOf(c) == caption) return c;
+  return nullptr;
+}
+
+void Click(HWND form, const std::string& caption) { SendMessageW(ButtonOf(form, caption), BM_CLICK, 0, 0); }
+
+// Lets the messages of the next 50 ms run (timers included).
+void Settle() {
+  for (const DWORD end = GetTickCount() + 50; GetTickCount() < end; Sleep(5)) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+// A key as the keyboard sends it to the focused control.
+void Press(WPARAM key) {
+  PostMessageW(GetFocus(), WM_KEYDOWN, key, 0);
+  PostMessageW(GetFocus(), WM_KEYUP, key, 0xC0000000);
+}
+
+class UiTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // Windows need a display; the test run provides a virtual one.
+    HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(probe, nullptr) << "no display to create windows on";
+    DestroyWindow(probe);
+    InstallInteraction(&ui_);
+  }
+  void TearDown() override { InstallInteraction(nullptr); }
+  WindowInteraction ui_;
+};
+
+// Buttons in their order with their captions; each one answers its modal result;
+// Enter gives the default answer (OK, else Ja, else Wiederholen), Escape the cancel
+// answer (Abbrechen, else Nein, else OK); the title follows the type.
+TEST_F(UiTest, MessageDialogButtonsAndResults) {
+  const struct {
+    MsgDlgType type;
+    TMsgDlgButtons buttons;
+    const char* title;
+    V captions;
+    int enter, escape;
+  } cases[] = {
+      {mtConfirmation, mbYesNo, "Bestätigen", {"&Ja", "&Nein"}, mrYes, mrNo},
+      {mtWarning, mbYesNoCancel, "Warnung", {"&Ja", "&Nein", "Abbrechen"}, mrYes, mrCancel},
+      {mtError, mbOK, "Fehler", {"OK"}, mrOk, mrOk},
+      {mtInformation, mbRetry | mbAbort | mbIgnore, "Information", {"&Abbrechen", "&Wiederholen", "&Ignorieren"},
+       mrRetry, mrCancel},
+      {mtCustom, mbYes | mbNo | mbAll | mbNoToAll | mbYesToAll | mbHelp, ProductName,
+       {"&Ja", "&Nein", "&Alles", "&Alle Nein", "A&lle Ja", "&Hilfe"}, mrYes, mrNo},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    V captions;
+    std::string title, text;
+    WhenShown([&](HWND form) {
+      title = TextOf(form);
+      for (HWND child : Children(form)) {
+        if (ClassOf(child) == "Button") captions.push_back(TextOf(child));
+        if (ClassOf(child) == "Static" && !TextOf(child).empty()) text = TextOf(child);
+      }
+      Press(VK_RETURN);
+    });
+    EXPECT_EQ(MessageDlg("Erste Zeile\rzweite Zeile", c.type, c.buttons), c.enter);
+    EXPECT_EQ(title, c.title);
+    EXPECT_EQ(captions, c.captions);
+    EXPECT_EQ(text, "Erste Zeile\r\nzweite Zeile");
+    WhenShown([](HWND) { Press(VK_ESCAPE); });
+    EXPECT_EQ(MessageDlg("x", c.type, c.buttons), c.escape);
+    for (const MessageButton& b : kMessageButtons) {
+      if (!(c.buttons & b.Flag) || b.Flag == mbHelp) continue;
+      WhenShown([&](HWND form) {
+        Click(form, "&Hilfe");  // closes nothing
+        Click(form, b.Caption);
+      });
+      EXPECT_EQ(MessageDlg("x", c.type, c.buttons), b.Result) << b.Caption;
+    }
+  }
+}
+
+TEST_F(UiTest, InputQueryGivesTheLineOnlyOnOk) {
+  for (const bool ok : {true, false}) {
+    std::string value = "vorher";
+    WhenShown([&](HWND form) {
+      SetWindowTextW(GetFocus(), L"Größe");  // the edit line has the focus
+      Click(form, ok ? "OK" : "Abbrechen");
+    });
+    EXPECT_EQ(UI().InputQuery("Eingabe des Dateinamens", "Bitte Dateinamen eingeben (ohne Endung)", value), ok);
+    EXPECT_EQ(value, ok ? "Größe" : "vorher");
+  }
+}
+
+// The category line by the exception's class, the message, the details; shown cut off
+// until "&Details" is pressed.
+TEST_F(UiTest, ErrorDialogNamesTheCategoryAndShowsDetailsOnRequest) {
+  const struct {
+    std::function<void()> raise;
+    const char* category;
+    const char* type;
+  } cases[] = {
+      {[] { throw EMyRegistryException("Zugriff verweigert"); },
+       "Fehler beim Umgang mit der Windows-Registrierdatenbank (Registry)", "EMyRegistryException"},
+      {[] { throw EConvertError("keine Zahl"); }, "Fehler bei der Typumwandlung einer Variable", "EConvertError"},
+      {[] { throw std::runtime_error("irgendwas"); }, "Allgemeiner Programmfehler", "runtime_error"},
+  };
+  for (const auto& c : cases) {
+    try {
+      c.raise();
+    } catch (const std::exception& e) {
+      TErrorFRM dialog(e, "TfMain", "TfMain");
+      int heightBefore = 0, heightAfter = 0;
+      V texts;
+      WhenShown([&](HWND form) {
+        for (HWND child : Children(form)) texts.push_back(TextOf(child));
+        RECT r;
+        Settle();  // the cut-off comes 10 ms after showing
+        GetWindowRect(form, &r);
+        heightBefore = r.bottom - r.top;
+        Click(form, "&Details");
+        GetWindowRect(form, &r);
+        heightAfter = r.bottom - r.top;
+        Click(form, "&Ok");
+      });
+      EXPECT_EQ(dialog.ShowModal(), mrOk);
+      EXPECT_EQ(dialog.Category(), c.category);
+      EXPECT_NE(std::find(texts.begin(), texts.end(), c.category), texts.end()) << c.category;
+      EXPECT_NE(std::find(texts.begin(), texts.end(), e.what()), texts.end());
+      EXPECT_EQ(dialog.Details(), std::string("Fehlertyp:\r\n   ") + c.type +
+                                      "\r\nFehlerverursacher:\r\n   TfMain\r\nFehlerort:\r\n   TfMain");
+      EXPECT_LT(heightBefore, heightAfter);
+    }
+  }
+}
+
+// A form with controls anchored every way: small and large, every control stays
+// inside the client area, stretched and moved as anchored.
+class AnchoredForm : public TfTSW_BasicForm {
+ public:
+  AnchoredForm() : TfTSW_BasicForm("TAnchoredForm", "Probe", {300, 200}) {}
+  HWND list = nullptr, ok = nullptr, label = nullptr;
+
+ protected:
+  void CreateControls() override {
+    label = AddControl(L"STATIC", "Beschriftung", 0, {10, 10, 200, 26}, akTopLeft);
+    list = AddControl(L"LISTBOX", "", WS_BORDER, {10, 30, 290, 150}, akAll);
+    ok = AddButton("&Ok", {215, 165, 290, 190}, akRight | akBottom, mrOk, true);
+  }
+};
+
+TEST_F(UiTest, AnchoredControlsFollowTheWindowAndStayInside) {
+  AnchoredForm form;
+  form.CreateHandle(nullptr);
+  ShowWindow(form.Handle(), SW_SHOW);
+  for (const SIZE size : {SIZE{50, 40}, SIZE{900, 700}, SIZE{400, 300}}) {
+    SetWindowPos(form.Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    EXPECT_GE(client.right, form.Scale(300));  // never smaller than designed
+    for (HWND c : {form.list, form.ok, form.label}) {
+      RECT r;
+      GetWindowRect(c, &r);
+      MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&r), 2);
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << size.cx;
+    }
+    RECT list, ok;
+    GetWindowRect(form.list, &list);
+    GetWindowRect(form.ok, &ok);
+    MapWindowPoints(nullptr, form.Handle(), reinterpret_cast<POINT*>(&ok), 2);
+    EXPECT_EQ(list.right - list.left, client.right - form.Scale(20));  // stretched with the window
+    EXPECT_EQ(ok.right, client.right - form.Scale(10));                 // moved with its corner
+    EXPECT_EQ(ok.bottom, client.bottom - form.Scale(10));
+  }
+  EXPECT_EQ(TextOf(form.Handle()), std::string("Probe ") + ProductName);
+}
+
+// Placement kept in the settings key under the form's name and given back.
+TEST_F(UiTest, PlacementIsStoredAndRestored) {
+  const std::string key = "Software\\Velmoria\\QuitawayTests\\ui-settings";
+  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(key).c_str());
+  OpenSettingsRegistry(key);
+  RECT stored{};
+  {
+    AnchoredForm form;
+    form.SavePosition = true;
+    form.CreateHandle(nullptr);
+    SetWindowPos(form.Handle(), nullptr, 40, 50, 500, 400, SWP_NOZORDER);
+    GetWindowRect(form.Handle(), &stored);
+  }  // destroyed: written
+  TMyRegIniFile ini(key);
+  EXPECT_EQ(ini.ReadString("TAnchoredForm", "NormPos", ""), "40,50,540,450");
+  AnchoredForm again;
+  again.SavePosition = true;
+  again.CreateHandle(nullptr);
+  RECT r;
+  GetWindowRect(again.Handle(), &r);
+  EXPECT_TRUE(EqualRect(&r, &stored));
+  CloseSettingsRegistry();
+  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(key).c_str());
+}
+
+// An exception in a handler never crosses the window procedure: it goes to the
+// installed error handler with the form's name, and the window lives on.
+class ThrowingForm : public TfTSW_BasicForm {
+ public:
+  ThrowingForm() : TfTSW_BasicForm("TThrowingForm", "", {100, 50}) {}
+
+ protected:
+  void Command(int id, int, HWND) override {
+    if (id == 77) throw EQuitawayError("kaputt");
+  }
+};
+
+std::string g_reported;
+
+TEST_F(UiTest, ExceptionsInHandlersGoToTheErrorHandler) {
+  SetWindowErrorHandler([](const std::string& sender, const std::exception& e) { g_reported = sender + ": " + e.what(); });
+  ThrowingForm form;
+  form.CreateHandle(nullptr);
+  SendMessageW(form.Handle(), WM_COMMAND, 77, 0);
+  EXPECT_EQ(g_reported, "TThrowingForm: kaputt");
+  EXPECT_TRUE(IsWindow(form.Handle()));
+  SetWindowErrorHandler(nullptr);
+}
+
+}  // namespace
