@@ -14,8 +14,10 @@
 #include "platform/names.h"
 #include "platform/text.h"
 #include "model/data_codes.h"
-#include "ui/message_box.h"
+#include "ui/error_dialog.h"
+#include "ui/form.h"
 #include "ui/splash.h"
+#include "ui/window_interaction.h"
 
 namespace {
 
@@ -67,10 +69,21 @@ void LoadCommandLineFile(Workspace& ws, const std::vector<std::string>& args) {
   else if (ext == ".TSL") LoadResult(ws, args[0]);
 }
 
+// A box of the window program; where no window can be made (no display) its text
+// goes to standard error instead of waiting for a click nobody can give.
+void ShowBox(const std::string& text, MsgDlgType type) {
+  try {
+    MessageDlg(text, type, mbOK);
+  } catch (const std::exception&) {
+    PrintError(text);
+  }
+}
+
 int Run() {
   const std::vector<std::string> args = Arguments();
-  MessageBoxInteraction boxes;
-  InstallInteraction(&boxes);
+  WindowInteraction windows;
+  InstallInteraction(&windows);
+  SetWindowErrorHandler(ShowError);
   const bool batch = IsBatchCommand(args);
 
   SplashScreen splash;
@@ -79,7 +92,7 @@ int Run() {
     WriteBackAllSettings();  // after the first start every setting exists
   } catch (const std::exception& e) {
     if (batch) PrintError(e.what());
-    else boxes.MessageDlg(e.what(), mtError, mbOK, 0);
+    else ShowBox(e.what(), mtError);
     return 1;
   }
   if (SelectLanguageAtStartup()) return 0;  // started again with the English module
@@ -89,7 +102,7 @@ int Run() {
   if (args.size() == 1 && (args[0] == "?" || args[0] == "/?")) {
     splash.Close();
     PrintOut(CommandLineHelpText());
-    boxes.MessageDlg(CommandLineHelpText(), mtInformation, mbOK, 0);
+    ShowBox(CommandLineHelpText(), mtInformation);
     return 0;
   }
 
@@ -106,7 +119,7 @@ int Run() {
       PrintError(e.what());
       return 1;
     }
-    boxes.MessageDlg(e.what(), mtError, mbOK, 0);
+    ShowBox(e.what(), mtError);
   }
   splash.SetStatus("Status: Darstellung aktualisieren");
   ws.SelectionModified = false;

@@ -36,38 +36,37 @@ std::string ClassOf(HWND hwnd) {
   return platform::WideToUtf8(name);
 }
 
+BOOL CALLBACK CollectChild(HWND child, LPARAM out) {
+  reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+  return TRUE;
+}
+
 std::vector<HWND> Children(HWND parent) {
   std::vector<HWND> list;
-  EnumChildWindows(
-      parent, [](HWND child, LPARAM out) { return reinterpret_cast<std::vector<HWND>*>(out)->push_back(child), TRUE; },
-      reinterpret_cast<LPARAM>(&list));
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&list));
   return list;
 }
 
 // What a person does to the dialog that is shown next, run from inside its modal loop.
 std::function<void(HWND)> g_action;
 
-HWND ShownForm() {
-  HWND found = nullptr;
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM out) {
-        if (IsWindowVisible(w) && IsWindowEnabled(w) && ClassOf(w) == "QuitawayForm") *reinterpret_cast<HWND*>(out) = w;
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
-  return found;
+BOOL CALLBACK FindShownForm(HWND w, LPARAM out) {
+  if (IsWindowVisible(w) && IsWindowEnabled(w) && ClassOf(w) == "QuitawayForm") *reinterpret_cast<HWND*>(out) = w;
+  return TRUE;
+}
+
+void CALLBACK ActOnShownForm(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND form = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindShownForm, reinterpret_cast<LPARAM>(&form));
+  if (form == nullptr) return;
+  KillTimer(nullptr, id);
+  auto action = std::move(g_action);
+  action(form);
 }
 
 void WhenShown(std::function<void(HWND)> action) {
   g_action = std::move(action);
-  SetTimer(nullptr, 0, 30, [](HWND, UINT, UINT_PTR id, DWORD) {
-    HWND form = ShownForm();
-    if (form == nullptr) return;
-    KillTimer(nullptr, id);
-    auto action = std::move(g_action);
-    action(form);
-  });
+  SetTimer(nullptr, 0, 30, ActOnShownForm);
 }
 
 HWND ButtonOf(HWND form, const std::string& caption) {
