@@ -1,0 +1,25 @@
+#!/bin/bash
+# Takes a screenshot of the program for people: screenshot.sh OUT.png SECONDS [ARGS...]
+# starts Quitaway.exe with ARGS in a virtual desktop of 1024x768 on a virtual display,
+# waits SECONDS and saves the screen. QW_ARCH as for the other helpers; QW_DPI sets
+# the prefix's DPI (default 96). The prefix is build/shot-prefix-<arch>, made once.
+set -euo pipefail
+QW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+QW_ARCH=${QW_ARCH:-x86_64}
+OUT=$(realpath -m "${1:?output file}"); WAIT=${2:?seconds}; shift 2
+QW_WINEPREFIX=$QW_ROOT/build/shot-prefix-$QW_ARCH
+source "$QW_ROOT/scripts/wine-env.sh"
+qw_ensure_prefix
+dpi=${QW_DPI:-96}
+"$QW_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+wineserver -w
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
+sleep 1
+DISPLAY=$display "$QW_WINE" explorer /desktop=shot,1024x768 "$QW_ROOT/build/$QW_ARCH/bin/Quitaway.exe" "$@" \
+  >/dev/null 2>&1 &
+sleep "$WAIT"
+import -display "$display" -window root "$OUT"
+echo "$OUT"
