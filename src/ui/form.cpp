@@ -1,5 +1,7 @@
 #include "ui/form.h"
 
+#include <commctrl.h>
+
 #include <exception>
 
 #include "core/exceptions.h"
@@ -17,6 +19,9 @@ WindowErrorHandler g_errorHandler = nullptr;
 
 bool RegisterFormClass(WNDPROC proc) {
   static const bool registered = [proc] {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
+                                                      ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    InitCommonControlsEx(&controls);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;

@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,8 +18,10 @@
 #include "core/registry.h"
 #include "platform/text.h"
 #include "ui/error_dialog.h"
+#include "ui/images.h"
 #include "ui/message_dialog.h"
 #include "ui/placement.h"
+#include "ui/tree_view.h"
 #include "ui/window_interaction.h"
 
 namespace {
@@ -297,6 +301,110 @@ TEST_F(UiTest, ExceptionsInHandlersGoToTheErrorHandler) {
   EXPECT_EQ(g_reported, "TThrowingForm: kaputt");
   EXPECT_TRUE(IsWindow(form.Handle()));
   SetWindowErrorHandler(nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A tree view on a form that hands its notifications to the binding.
+class TreeForm : public TfTSW_BasicForm {
+ public:
+  explicit TreeForm(Tree& tree) : TfTSW_BasicForm("TTreeForm", "Baum", {300, 300}), tree_(tree) {}
+  std::unique_ptr<TreeViewBinding> binding;
+
+ protected:
+  void CreateControls() override {
+    HWND view = AddControl(WC_TREEVIEWW, "", WS_BORDER | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT,
+                           {0, 0, 300, 300}, akAll, 50);
+    TreeView_SetImageList(view, CreateProgramImages(Dpi()), TVSIL_NORMAL);
+    TreeView_SetImageList(view, CreateStateImages(Dpi()), TVSIL_STATE);
+    binding = std::make_unique<TreeViewBinding>(view, tree_);
+  }
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+    LRESULT result = 0;
+    if (msg == WM_NOTIFY && binding && binding->HandleNotify(*reinterpret_cast<NMHDR*>(lp), result)) return result;
+    return TfTSW_BasicForm::HandleMessage(msg, wp, lp);
+  }
+
+ private:
+  Tree& tree_;
+};
+
+int ViewState(const TreeViewBinding& b, const TreeNode& n) {
+  return static_cast<int>(TreeView_GetItemState(b.View(), b.ItemOf(n), TVIS_STATEIMAGEMASK) >> 12);
+}
+
+std::string ViewText(const TreeViewBinding& b, const TreeNode& n) {
+  wchar_t text[64] = {};
+  TVITEMW tv{};
+  tv.mask = TVIF_TEXT | TVIF_HANDLE;
+  tv.hItem = b.ItemOf(n);
+  tv.pszText = text;
+  tv.cchTextMax = 64;
+  TreeView_GetItem(b.View(), &tv);
+  return platform::WideToUtf8(text);
+}
+
+// The view follows the model: children appear when a node expands (loaded once),
+// changed states and texts show, deleted nodes go; a click on a node's state image
+// reaches that node.
+TEST_F(UiTest, TreeViewFollowsTheModelAndLoadsOnExpansion) {
+  Tree tree;
+  int loads = 0;
+  tree.SetLoader([&](TreeNode& node) {
+    ++loads;
+    for (const char* name : {"Eins", "Zwei", "Drei"}) {
+      TreeNode* child = node.AddChild(name);
+      child->SetStateIndex(node.StateIndex());
+      child->SetHasChildren(node.Level() < 2);
+    }
+  });
+  TreeNode* top = tree.AddTop("Arbeitsplatz");
+  top->SetStateIndex(3);
+  top->SetHasChildren(true);
+  TreeForm form(tree);
+  form.CreateHandle(nullptr);
+  ShowWindow(form.Handle(), SW_SHOW);
+  TreeViewBinding& b = *form.binding;
+  ASSERT_NE(b.ItemOf(*top), nullptr);
+  EXPECT_EQ(top->Count(), 0u);  // nothing loaded before it expands
+
+  TreeView_Expand(b.View(), b.ItemOf(*top), TVE_EXPAND);
+  ASSERT_EQ(top->Count(), 3u);
+  EXPECT_TRUE(top->Expanded());
+  EXPECT_EQ(ViewText(b, *top->Child(1)), "Zwei");
+  TreeView_Expand(b.View(), b.ItemOf(*top), TVE_COLLAPSE);
+  TreeView_Expand(b.View(), b.ItemOf(*top), TVE_EXPAND);
+  EXPECT_EQ(loads, 1);  // loaded once
+
+  top->Child(0)->SetStateIndex(4);
+  top->Child(2)->SetText("Drei neu");
+  EXPECT_EQ(ViewState(b, *top->Child(0)), 4);
+  EXPECT_EQ(ViewText(b, *top->Child(2)), "Drei neu");
+  top->Child(1)->Delete();
+  EXPECT_EQ(TreeView_GetCount(b.View()), 3u);
+
+  // A real click on the state image of "Drei neu".
+  TreeNode* clicked = nullptr;
+  b.OnCheckClick = [&](TreeNode& node) {
+    clicked = &node;
+    node.SetStateIndex(4);
+  };
+  RECT text;
+  TreeView_GetItemRect(b.View(), b.ItemOf(*top->Child(1)), &text, TRUE);
+  POINT at{text.left - form.Scale(16) - form.Scale(8), (text.top + text.bottom) / 2};
+  ClientToScreen(b.View(), &at);
+  SetForegroundWindow(form.Handle());
+  SetCursorPos(at.x, at.y);
+  INPUT click[2] = {};
+  click[0].type = click[1].type = INPUT_MOUSE;
+  click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, click, sizeof(INPUT));
+  Settle();
+  EXPECT_EQ(clicked, top->Child(1));
+  EXPECT_EQ(ViewState(b, *top->Child(1)), 4);
 }
 
 }  // namespace
