@@ -120,9 +120,15 @@ void CompareInto(Workspace& ws, const std::string& resultFile, const std::string
 }
 
 void CreateLogfile(Workspace& ws, const std::string& resultFile) {
+  CreateLogfile(ws, [&](std::string& name) { return name = resultFile, true; });
+}
+
+void CreateLogfile(Workspace& ws, const ChooseFile& choose) {
   RequireStoredConfiguration(ws);
   TreeUpdateScope update(ws.RegView);
   RunSanityChecks(ws);
+  std::string resultFile;
+  if (!choose(resultFile)) return;
   RequireName(resultFile);
   const std::string current = ws.DataFile(kNewConfigFile);
   {
@@ -133,9 +139,15 @@ void CreateLogfile(Workspace& ws, const std::string& resultFile) {
 }
 
 void IncrementalCompare(Workspace& ws, const std::string& resultFile) {
+  IncrementalCompare(ws, [&](std::string& name) { return name = resultFile, true; });
+}
+
+void IncrementalCompare(Workspace& ws, const ChooseFile& choose) {
   RequireStoredConfiguration(ws);
   TreeUpdateScope update(ws.RegView);
   RunSanityChecks(ws, true);
+  std::string resultFile;
+  if (!choose(resultFile)) return;
   RequireName(resultFile);
   const std::string current = ws.DataFile(kNewConfigFile);
   {

@@ -4,6 +4,7 @@
 // EMyAbort.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "app/workspace.h"
@@ -27,10 +28,15 @@ void AutomaticFileBackup(int overwrite);
 // "&Speichere Konfiguration unter": no checks, any file.
 void StoreConfigurationAs(Workspace& ws, const std::string& fileName);
 
-// "&Erstelle Installationsprotokoll (vergleiche)" after the file dialog: checks,
-// NewCFG.TSD written now, compared with OldCFG.TSD into resultFile, result loaded.
+// Asks for a file name (the window's file dialog); false when the user cancelled.
+using ChooseFile = std::function<bool(std::string& fileName)>;
+
+// "&Erstelle Installationsprotokoll (vergleiche)": checks, then the file is chosen,
+// NewCFG.TSD written now, compared with OldCFG.TSD into it, result loaded.
+void CreateLogfile(Workspace& ws, const ChooseFile& choose);
 void CreateLogfile(Workspace& ws, const std::string& resultFile);
 // "&Inkrementelles Vergleichen": as CreateLogfile, then NewCFG.TSD replaces OldCFG.TSD.
+void IncrementalCompare(Workspace& ws, const ChooseFile& choose);
 void IncrementalCompare(Workspace& ws, const std::string& resultFile);
 // Compares two given configurations into resultFile and makes it the current result.
 void CompareInto(Workspace& ws, const std::string& resultFile, const std::string& oldFile,

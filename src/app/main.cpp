@@ -7,6 +7,7 @@
 
 #include "app/batch.h"
 #include "app/commands.h"
+#include "app/main_window.h"
 #include "app/workspace.h"
 #include "core/identity.h"
 #include "core/interaction.h"
@@ -79,6 +80,27 @@ void ShowBox(const std::string& text, MsgDlgType type) {
   }
 }
 
+// The main window until it is closed; the splash screen stays its three seconds.
+int RunMainWindow(Workspace& ws, WindowInteraction& windows, SplashScreen& splash) {
+  try {
+    TfMain window(ws);
+    window.CreateHandle(nullptr);
+    windows.SetStatusDisplay(&window.Status());
+    if (!ws.CurrentResultFile().empty()) window.ShowPage(1, 0);
+    splash.WaitUntil(3000);
+    splash.Close();
+    ShowWindow(window.Handle(), SW_SHOW);
+    const int code = TfMain::MessageLoop(window.Handle());
+    windows.SetStatusDisplay(nullptr);
+    return code;
+  } catch (const std::exception& e) {
+    windows.SetStatusDisplay(nullptr);
+    splash.Close();
+    PrintError(e.what());  // no window could be made: no display to show one on
+    return 1;
+  }
+}
+
 int Run() {
   const std::vector<std::string> args = Arguments();
   WindowInteraction windows;
@@ -126,12 +148,11 @@ int Run() {
 
   if (batch) {
     code = RunBatchCommand(ws, args, &splash);
+    splash.Close();
   } else {
     if (ws.CurrentResultFile().empty()) ws.ShowNoResult();
-    // The main window is not there yet: the splash screen shows its three seconds.
-    splash.WaitUntil(3000);
+    code = RunMainWindow(ws, windows, splash);
   }
-  splash.Close();
   CloseSettingsRegistry();
   return code;
 }

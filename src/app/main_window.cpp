@@ -1,0 +1,395 @@
+#include "app/main_window.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <commdlg.h>
+
+#include "app/commands.h"
+#include "core/exceptions.h"
+#include "core/identity.h"
+#include "core/interaction.h"
+#include "core/settings.h"
+#include "core/translate.h"
+#include "model/data_codes.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "snapshot/selection_lists.h"
+#include "snapshot/selection_trees.h"
+#include "ui/images.h"
+
+namespace {
+
+// Menu commands. The ones of later parts of the program are present but disabled.
+enum Cmd : int {
+  cmLoadSelection = 1000, cmSaveSelection, cmResetSelection, cmRestoreSavedConfiguration, cmLoadResult, cmExit,
+  cmWizard, cmWizardOld, cmWizardInstall, cmWizardRemove, cmRestoreAll,
+  cmStoreConfiguration, cmCreateLogfile, cmIncrementalCompare, cmDuplicates, cmTempFiles, cmFileBackup, cmFonts,
+  cmExistingPrograms, cmInstallFiles, cmWebClean, cmEmptyFolders, cmStoreConfigurationAs, cmCompareTwo, cmRefresh,
+  cmOptions, cmHelp, cmWelcome,
+  cmNoCheckAdd = 1100, cmNoCheckDelete,
+};
+
+struct MenuEntry {
+  int id;  // 0: separator
+  const char* caption;
+  bool built;  // its command exists in this version
+};
+
+const MenuEntry kFileMenu[] = {
+    {cmLoadSelection, "&Lade Auswahl", true}, {cmSaveSelection, "&Speichere Auswahl", true},
+    {cmResetSelection, "&Zurücksetzen der Auswahl", true}, {0, nullptr, false},
+    {cmRestoreSavedConfiguration, "&Wiederherstellen der gespeicherten Konfiguration", true}, {0, nullptr, false},
+    {cmLoadResult, "Lade &Ergebnisdatei (Installationsprotokoll)", true}, {0, nullptr, false},
+    {cmExit, "&Beenden\tAlt+F4", true}};
+const MenuEntry kWizardMenu[] = {
+    {cmWizard, "&Assistenten starten", false}, {cmWizardOld, "A&ssistenten starten (alte Version)", false},
+    {cmWizardInstall, "&Neues Programm installieren", false}, {cmWizardRemove, "&Programm entfernen", false},
+    {0, nullptr, false}, {cmRestoreAll, "A&lles wiederherstellen", false}};
+const MenuEntry kActionMenu[] = {
+    {cmStoreConfiguration, "&Speichere aktuelle Konfiguration", true},
+    {cmCreateLogfile, "&Erstelle Installationsprotokoll (vergleiche)", true},
+    {cmIncrementalCompare, "&Inkrementelles Vergleichen", true}, {0, nullptr, false},
+    {cmDuplicates, "&Doppelte Dateien suchen und löschen", false},
+    {cmTempFiles, "&Temp-Dateien suchen und löschen", false}, {cmFileBackup, "Dateien-&Backup", false},
+    {cmFonts, "Schri&ften deinstallieren", false}, {cmExistingPrograms, "Bestehende &Programme löschen", false},
+    {cmInstallFiles, "I&nstallationsdateien erzeugen", false}, {cmWebClean, "Internetbereich aufräumen", false},
+    {cmEmptyFolders, "&Leere Ordner suchen", false}, {0, nullptr, false},
+    {cmRefresh, "A&nsicht aktualisieren\tF5", true}};
+const MenuEntry kExtrasMenu[] = {{cmStoreConfigurationAs, "&Speichere Konfiguration unter", true},
+                                 {cmCompareTwo, "&Vergleiche zwei Konfigurationen", false}};
+const MenuEntry kOptionsMenu[] = {{cmOptions, "&Einstellungen", false}};
+const MenuEntry kHelpMenu[] = {{cmHelp, "&Hilfe\tF1", true}, {cmWelcome, "&Willkommen", false}};
+
+template <size_t N>
+HMENU MakeMenu(const MenuEntry (&entries)[N]) {
+  HMENU menu = CreatePopupMenu();
+  for (const MenuEntry& e : entries) {
+    if (e.id == 0) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    AppendMenuW(menu, MF_STRING | (e.built ? 0 : MF_GRAYED), static_cast<UINT_PTR>(e.id),
+                platform::Utf8ToWide(tr(e.caption)).c_str());
+  }
+  return menu;
+}
+
+void AppendPopup(HMENU bar, HMENU popup, const char* caption) {
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), platform::Utf8ToWide(tr(caption)).c_str());
+}
+
+void AddTab(HWND tabs, int index, const char* caption) {
+  const std::wstring text = platform::Utf8ToWide(tr(caption));
+  TCITEMW item{};
+  item.mask = TCIF_TEXT;
+  item.pszText = const_cast<wchar_t*>(text.c_str());
+  TabCtrl_InsertItem(tabs, index, &item);
+}
+
+// The legend of the icon tab: image and meaning.
+const struct {
+  int image;
+  const char* text;
+} kLegend[] = {{7, "gelöschter Schlüssel, Ordner oder Eintrag"},
+               {6, "neuer (hinzugefügter) Schlüssel, Ordner oder Eintrag"},
+               {8, "Angehörige dieses Schlüssels, Ordner, Eintrag haben sich geändert"},
+               {10, "gelöschter Wert, gelöschte Datei"},
+               {9, "neuer (hinzugefügter ) Wert, neue Datei"},
+               {11, "alter Wert eines geänderten Eintrags"},
+               {12, "neuer (aktueller) Wert"},
+               {2, "Arbeitsplatz, alle Laufwerke, alle Systemdateien"},
+               {13, "Registry Wert: String (Zeichenkette)"},
+               {15, "Registry Wert: Integer (Zahlenwert)"},
+               {14, "Registry Wert: Binärdaten"}};
+
+// The designed client area; the pages above the status band, a tab's tree at 40 per
+// cent of the width with its list beside it.
+constexpr LONG kWidth = 760, kHeight = 520;
+constexpr RECT kPagesRect{4, 4, kWidth - 4, kHeight - 28}, kTabsRect{10, 28, kWidth - 10, kHeight - 34};
+constexpr LONG kSplit = 16 + (kWidth - 32) * 2 / 5;
+constexpr RECT kTreeRect{16, 52, kSplit, kHeight - 40}, kListRect{kSplit + 4, 52, kWidth - 16, kHeight - 40};
+
+}  // namespace
+
+HACCEL TfMain::Accelerators() {
+  ACCEL keys[] = {{FVIRTKEY, VK_F5, static_cast<WORD>(cmRefresh)}, {FVIRTKEY, VK_F1, static_cast<WORD>(cmHelp)}};
+  return CreateAcceleratorTableW(keys, 2);
+}
+
+int TfMain::MessageLoop(HWND window) {
+  HACCEL keys = Accelerators();
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (TranslateAcceleratorW(window, keys, &msg)) continue;  // key preview: the window's keys first
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  DestroyAcceleratorTable(keys);
+  return static_cast<int>(msg.wParam);
+}
+
+TfMain::TfMain(Workspace& ws) : TfTSW_BasicForm("TfMain", "", {kWidth, kHeight}), ws_(ws) { SavePosition = true; }
+
+TfMain::~TfMain() {
+  bindings_.clear();
+  if (images_ != nullptr) ImageList_Destroy(images_);
+  if (states_ != nullptr) ImageList_Destroy(states_);
+}
+
+void TfMain::CreateControls() {
+  images_ = CreateProgramImages(Dpi());
+  states_ = CreateStateImages(Dpi());
+  CreateMenus();
+  pages_ = AddControl(WC_TABCONTROLW, "", WS_CLIPSIBLINGS | WS_TABSTOP, kPagesRect, akAll, 10);
+  AddTab(pages_, 0, "Auswahl: Registry, Laufwerke");
+  AddTab(pages_, 1, "Betrachten des Installationsprotokolls");
+  CreateSelectionPage();
+  CreateResultPage();
+  status_.Create({kWidth, kHeight}, [this](const wchar_t* cls, DWORD style, RECT r, uint8_t anchors) {
+    return AddControl(cls, "", style, r, anchors);
+  });
+  // The page control at the bottom, the tab controls just above it, the trees and
+  // lists above them: each tab control draws only where nothing lies on it.
+  for (HWND tabs : {result_tabs_, tabs_, pages_})
+    SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  ShowPage(0, 0);
+}
+
+void TfMain::CreateMenus() {
+  HMENU bar = CreateMenu();
+  AppendPopup(bar, MakeMenu(kFileMenu), "&Datei");
+  AppendPopup(bar, MakeMenu(kWizardMenu), "A&ssistent");
+  HMENU action = MakeMenu(kActionMenu);
+  InsertMenuW(action, cmRefresh, MF_BYCOMMAND | MF_POPUP, reinterpret_cast<UINT_PTR>(MakeMenu(kExtrasMenu)),
+              platform::Utf8ToWide(tr("E&xtras")).c_str());
+  AppendPopup(bar, action, "&Aktion");
+  AppendPopup(bar, MakeMenu(kOptionsMenu), "&Optionen");
+  AppendPopup(bar, MakeMenu(kHelpMenu), "&Hilfe");
+  SetMenu(Handle(), bar);
+}
+
+void TfMain::BindTree(HWND view, Tree& tree, bool selection) {
+  TreeView_SetImageList(view, images_, TVSIL_NORMAL);
+  if (selection) TreeView_SetImageList(view, states_, TVSIL_STATE);
+  auto binding = std::make_unique<TreeViewBinding>(view, tree);
+  const size_t index = bindings_.size();
+  if (selection) {
+    binding->OnCheckClick = [this, b = binding.get()](TreeNode& node) {
+      ToggleCheck(node);
+      ws_.SelectionModified = true;
+      b->Select(node);
+    };
+    binding->OnCollapsed = [](TreeNode& node) { CollapseSelectionNode(node); };
+  }
+  binding->OnSelected = [this, index](TreeNode& node) { NodeSelected(index, node); };
+  bindings_.push_back(std::move(binding));
+}
+
+void TfMain::CreateSelectionPage() {
+  tabs_ = AddControl(WC_TABCONTROLW, "", WS_CLIPSIBLINGS | WS_TABSTOP, kTabsRect, akAll, 11);
+  const char* captions[] = {"Registry", "Laufwerke", "Systemdateien", "Optionen / Icons"};
+  for (int i = 0; i < 4; ++i) AddTab(tabs_, i, captions[i]);
+  Tree* trees[] = {&ws_.RegView, &ws_.DriveSel, &ws_.SystemSelect};
+  ListViewControl* lists[] = {&reg_values_, &drive_files_, &system_values_};
+  const std::vector<ListColumn> columns[] = {{{"Name", 150}, {"Wert", 300}},
+                                             {{"Dateiname", 150}, {"Größe", 80, true}, {"Datum", 110}, {"Attr", 50}},
+                                             {{"Eintrag", 150}, {"Wert", 300}}};
+  const DWORD treeStyle = WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
+  const DWORD listStyle = WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
+  for (int i = 0; i < 3; ++i) {
+    HWND tree = AddControl(WC_TREEVIEWW, "", treeStyle, kTreeRect, akLeft | akTop | akBottom, 20 + i);
+    HWND list = AddControl(WC_LISTVIEWW, "", listStyle, kListRect, akAll, 30 + i);
+    lists[i]->Attach(list, columns[i], Dpi());
+    ListView_SetImageList(list, images_, LVSIL_SMALL);
+    BindTree(tree, *trees[i], true);
+    tab_controls_.push_back({tree, list});
+  }
+  HWND noCheck = AddControl(WC_LISTVIEWW, "", listStyle, {16, 52, kSplit, kHeight - 70}, akLeft | akTop | akBottom, 40);
+  no_check_.Attach(noCheck, {{"Diese Dateien nicht prüfen:", 300}}, Dpi());
+  HWND add = AddButton("Hinzufügen", {16, kHeight - 65, 96, kHeight - 40}, akLeft | akBottom, cmNoCheckAdd);
+  HWND remove = AddButton("Löschen", {102, kHeight - 65, 182, kHeight - 40}, akLeft | akBottom, cmNoCheckDelete);
+  HWND legend = AddControl(WC_LISTVIEWW, "", listStyle | LVS_NOSORTHEADER, kListRect, akAll, 41);
+  legend_.Attach(legend, {{"Icons", 400}}, Dpi());
+  ListView_SetImageList(legend, images_, LVSIL_SMALL);
+  ListModel rows;
+  for (const auto& entry : kLegend) {
+    ListRow row;
+    row.Caption = tr(entry.text);
+    row.Image = entry.image;
+    rows.Add(std::move(row));
+  }
+  legend_.Show(rows);
+  tab_controls_.push_back({noCheck, add, remove, legend});
+}
+
+void TfMain::CreateResultPage() {
+  result_tabs_ = AddControl(WC_TABCONTROLW, "", WS_CLIPSIBLINGS | WS_TABSTOP, kTabsRect, akAll, 12);
+  const char* captions[] = {"Änderungen in Registry", "veränderte Dateistruktur", "veränderte Systemdateien"};
+  Tree* trees[] = {&ws_.ResultView, &ws_.DriveResult, &ws_.SystemResult};
+  for (int i = 0; i < 3; ++i) {
+    AddTab(result_tabs_, i, captions[i]);
+    HWND tree = AddControl(WC_TREEVIEWW, "", WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
+                                                 TVS_LINESATROOT | TVS_SHOWSELALWAYS,
+                           kTreeRect, akLeft | akTop | akBottom, 50 + i);
+    HWND list = AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, kListRect,
+                           akAll, 60 + i);
+    ListViewControl columns;
+    columns.Attach(list, {{"Name", 150}, {"Wert", 300}}, Dpi());
+    BindTree(tree, *trees[i], false);
+    result_controls_.push_back({tree, list});
+  }
+}
+
+void TfMain::ShowPage(int page, int tab) {
+  page_ = page;
+  TabCtrl_SetCurSel(pages_, page);
+  ShowWindow(tabs_, page == 0 ? SW_SHOW : SW_HIDE);
+  ShowWindow(result_tabs_, page == 1 ? SW_SHOW : SW_HIDE);
+  if (page == 0) TabCtrl_SetCurSel(tabs_, tab);
+  else TabCtrl_SetCurSel(result_tabs_, tab);
+  ShowTab(tab);
+}
+
+void TfMain::ShowTab(int tab) {
+  for (size_t i = 0; i < tab_controls_.size(); ++i)
+    for (HWND c : tab_controls_[i]) ShowWindow(c, page_ == 0 && static_cast<int>(i) == tab ? SW_SHOW : SW_HIDE);
+  for (size_t i = 0; i < result_controls_.size(); ++i)
+    for (HWND c : result_controls_[i]) ShowWindow(c, page_ == 1 && static_cast<int>(i) == tab ? SW_SHOW : SW_HIDE);
+}
+
+void TfMain::NodeSelected(size_t tree, TreeNode& node) {
+  if (tree != 0) return;  // the file and entry lists come with their own step
+  FillRegistryValueList(node, reg_rows_, ReadSettingText("DefaultText"), ReadSettingText("EmptyText"));
+  reg_values_.Show(reg_rows_);
+}
+
+bool TfMain::ChooseFile(bool save, const char* title, const char* filter, const char* extension, std::string& name) {
+  std::wstring filterText = platform::Utf8ToWide(tr(filter)) + L'\0' + L"*." +
+                            platform::Utf8ToWide(extension) + L'\0' + L'\0';
+  std::wstring buffer(32768, L'\0');
+  const std::wstring titleText = platform::Utf8ToWide(tr(title)), ext = platform::Utf8ToWide(extension),
+                     folder = platform::Utf8ToWide(ws_.ProgramFolder);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = Handle();
+  ofn.lpstrFilter = filterText.c_str();
+  ofn.lpstrFile = buffer.data();
+  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+  ofn.lpstrTitle = titleText.c_str();
+  ofn.lpstrDefExt = ext.c_str();
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
+              (save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
+  if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+  name = platform::WideToUtf8(buffer.c_str());
+  return true;
+}
+
+void TfMain::ShowResult() {
+  const std::string& file = ws_.CurrentResultFile();
+  SetCaption(file + " " + ProductName);
+  EnableMenuItem(GetMenu(Handle()), cmRestoreAll, MF_BYCOMMAND | MF_GRAYED);  // restore-all comes later
+  ShowPage(1, 0);
+}
+
+void TfMain::Command(int id, int notifyCode, HWND control) {
+  if (UI().IsBusy() && id >= cmLoadSelection) return;  // one command at a time
+  std::string name;
+  switch (id) {
+    case cmLoadSelection:
+      if (ChooseFile(false, "Lade eine Auswahl-Datei", "Auswahldatei (*.TSS)", "TSS", name)) LoadSelection(ws_, name);
+      for (auto& b : bindings_) b->Reload();
+      ShowPage(0, 0);
+      break;
+    case cmSaveSelection:
+      if (ChooseFile(true, "Speichere eine Auswahl-Datei", "Auswahldatei (*.TSS)", "TSS", name))
+        SaveSelection(ws_, name);
+      break;
+    case cmResetSelection:
+      DefaultSelection(ws_.RegView, ws_.DriveSel, ws_.SystemSelect, ws_.NoCheck, ws_.Context());
+      ws_.SelectionModified = true;
+      ShowPage(0, 0);
+      break;
+    case cmRestoreSavedConfiguration:
+      RestoreSavedConfiguration(ws_);
+      break;
+    case cmLoadResult:
+      if (!ChooseFile(false, "Lade eine Logdatei", "Logdatei (*.TSL)", "TSL", name)) break;
+      LoadResult(ws_, name);
+      ShowResult();
+      break;
+    case cmExit:
+      Close();
+      break;
+    case cmStoreConfiguration:
+      StoreConfiguration(ws_);
+      break;
+    case cmCreateLogfile:
+    case cmIncrementalCompare: {
+      const ::ChooseFile choose = [this](std::string& file) {
+        return ChooseFile(true, "Speichere eine Logdatei", "Logdatei (*.TSL)", "TSL", file);
+      };
+      if (id == cmCreateLogfile) CreateLogfile(ws_, choose);
+      else IncrementalCompare(ws_, choose);
+      if (!ws_.CurrentResultFile().empty()) ShowResult();
+      break;
+    }
+    case cmStoreConfigurationAs:
+      if (ChooseFile(true, "Speichere eine Konfigurationsdatei", "Konfigurationsdatei (*.TSD)", "TSD", name))
+        StoreConfigurationAs(ws_, name);
+      break;
+    case cmRefresh: {
+      BusyScope busy;
+      UI().SetStatusText(StatusControl::Statuspanel, " aktualisieren...");
+      RefreshSelectionTrees(ws_.RegView, ws_.DriveSel, ws_.SystemSelect, ws_.Context());
+      UI().SetStatusText(StatusControl::Statuspanel, "Status");
+      break;
+    }
+    case cmHelp:
+      break;  // the help file lies outside the program
+    default:
+      TfTSW_BasicForm::Command(id, notifyCode, control);
+  }
+}
+
+LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_NOTIFY: {
+      const NMHDR& header = *reinterpret_cast<NMHDR*>(lp);
+      if (header.code == TCN_SELCHANGE && header.hwndFrom == pages_) {
+        ShowPage(TabCtrl_GetCurSel(pages_), 0);
+        return 0;
+      }
+      if (header.code == TCN_SELCHANGE) {
+        ShowTab(TabCtrl_GetCurSel(header.hwndFrom));
+        return 0;
+      }
+      LRESULT result = 0;
+      for (auto& b : bindings_)
+        if (b->HandleNotify(header, result)) return result;
+      break;
+    }
+    case WM_CLOSE:
+      if (CloseQuery()) DestroyWindow(Handle());
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      break;
+    default:
+      break;
+  }
+  return TfTSW_BasicForm::HandleMessage(msg, wp, lp);
+}
+
+bool TfMain::CloseQuery() {
+  if (!ws_.SelectionModified) return true;
+  const std::string last = ws_.DataFile(kLastSelectionFile);
+  if (platform::FileExists(last)) {
+    const int answer = MessageDlg(tr("Wollen Sie die jetzt aktive Auswahl als\rVorgabe für das nächste Mal speichern ?"),
+                                  mtConfirmation, mbYes | mbNo | mbCancel | mbHelp, 6);
+    if (answer == mrCancel) return false;
+    if (answer != mrYes) return true;
+  }
+  SaveSelection(ws_, last);
+  return true;
+}

@@ -1,0 +1,58 @@
+// TfMain, the program's main window: the menus with every command, the page
+// "Auswahl: Registry, Laufwerke" with its four tabs (trees and the lists beside
+// them), the page of the installation log, the status bar, and the close query.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "app/workspace.h"
+#include "ui/form.h"
+#include "ui/list_view.h"
+#include "ui/status_bar.h"
+#include "ui/tree_view.h"
+
+class TfMain : public TfTSW_BasicForm {
+ public:
+  explicit TfMain(Workspace& ws);
+  ~TfMain() override;
+
+  // The status bar the engines report to.
+  StatusBar& Status() { return status_; }
+  // Page 0 "Auswahl", page 1 the installation log; tab within the selection page.
+  void ShowPage(int page, int tab = 0);
+  TreeViewBinding& Binding(int tab) { return *bindings_[static_cast<size_t>(tab)]; }
+  ListViewControl& RegistryValues() { return reg_values_; }
+  // The keys of the commands (F5, F1), for the message loop.
+  static HACCEL Accelerators();
+  // The message loop of the program, until the window is closed.
+  static int MessageLoop(HWND window);
+
+ protected:
+  void CreateControls() override;
+  void Command(int id, int notifyCode, HWND control) override;
+  bool CloseQuery() override;
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ private:
+  void CreateMenus();
+  void CreateSelectionPage();
+  void CreateResultPage();
+  void BindTree(HWND view, Tree& tree, bool selection);
+  void NodeSelected(size_t tab, TreeNode& node);
+  void ShowTab(int tab);
+  void UpdateCommands();
+  bool ChooseFile(bool save, const char* title, const char* filter, const char* extension, std::string& name);
+  void ShowResult();
+
+  Workspace& ws_;
+  StatusBar status_;
+  HWND pages_ = nullptr, tabs_ = nullptr, result_tabs_ = nullptr;
+  HIMAGELIST images_ = nullptr, states_ = nullptr;
+  std::vector<std::unique_ptr<TreeViewBinding>> bindings_;  // RegView, DriveSel, SystemSelect, then the results
+  std::vector<std::vector<HWND>> tab_controls_;             // the controls of each selection tab
+  std::vector<std::vector<HWND>> result_controls_;          // the controls of each result tab
+  ListViewControl reg_values_, drive_files_, system_values_, no_check_, legend_;
+  ListModel reg_rows_;
+  int page_ = 0;
+};

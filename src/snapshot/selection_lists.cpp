@@ -1,0 +1,114 @@
+#include "snapshot/selection_lists.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "core/format.h"
+#include "core/registry.h"
+#include "core/translate.h"
+#include "model/tree_images.h"
+#include "model/treetool.h"
+#include "platform/names.h"
+#include "platform/text.h"
+
+namespace {
+
+struct RawValue {
+  std::wstring name;
+  DWORD type = 0;
+  std::vector<BYTE> data;
+  bool readable = true;
+};
+
+std::vector<RawValue> ReadValues(HKEY key) {
+  std::vector<RawValue> values;
+  DWORD count = 0, maxName = 0, maxData = 0;
+  if (RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &maxName, &maxData, nullptr,
+                       nullptr) != ERROR_SUCCESS)
+    return values;
+  for (DWORD i = 0; i < count; ++i) {
+    std::wstring name(maxName + 2, L'\0');
+    RawValue v;
+    v.data.resize(maxData + 2);
+    DWORD nameLen = static_cast<DWORD>(name.size()), dataLen = static_cast<DWORD>(v.data.size());
+    LONG rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, &v.type, v.data.data(), &dataLen);
+    if (rc == ERROR_MORE_DATA) {  // grew meanwhile: the name at least
+      nameLen = static_cast<DWORD>(name.size());
+      rc = RegEnumValueW(key, i, name.data(), &nameLen, nullptr, nullptr, nullptr, nullptr);
+      v.readable = false;
+    }
+    if (rc != ERROR_SUCCESS) continue;
+    v.name.assign(name.data(), nameLen);
+    v.data.resize(v.readable ? dataLen : 0);
+    values.push_back(std::move(v));
+  }
+  platform::SortByName(values, [](const RawValue& v) { return std::wstring_view(v.name); });
+  // The unnamed value comes first (an empty name sorts first already; kept explicit).
+  for (size_t i = 1; i < values.size(); ++i)
+    if (values[i].name.empty()) std::rotate(values.begin(), values.begin() + static_cast<ptrdiff_t>(i),
+                                            values.begin() + static_cast<ptrdiff_t>(i) + 1);
+  return values;
+}
+
+std::string DataText(const RawValue& v, const std::string& emptyText, int32_t& image) {
+  if (!v.readable) return tr("Fehler beim Zugriff auf die Registry");
+  if (v.type == REG_SZ || v.type == REG_EXPAND_SZ || (v.type == REG_NONE && v.name.empty() && v.data.empty())) {
+    image = imgStringValue;
+    std::wstring text(reinterpret_cast<const wchar_t*>(v.data.data()), v.data.size() / sizeof(wchar_t));
+    while (!text.empty() && text.back() == L'\0') text.pop_back();
+    return text.empty() ? emptyText : platform::WideToUtf8(text);
+  }
+  if (v.type == REG_DWORD && v.data.size() >= 4) {
+    image = imgIntegerValue;
+    int32_t n;
+    std::memcpy(&n, v.data.data(), 4);
+    char text[40];
+    std::snprintf(text, sizeof text, "$%08X   (%d)", static_cast<unsigned>(n), n);
+    return text;
+  }
+  image = imgBinaryValue;
+  std::string text = FormatMsg("Binary(%d), %d bytes: ", {std::to_string(v.type), std::to_string(v.data.size())});
+  static const char kHex[] = "0123456789ABCDEF";
+  for (size_t i = 0; i < v.data.size() && i < 201; ++i) {
+    if (i > 0) text += ' ';
+    text += kHex[v.data[i] >> 4];
+    text += kHex[v.data[i] & 15];
+  }
+  return text;
+}
+
+}  // namespace
+
+void FillRegistryValueList(const TreeNode& node, ListModel& list, const std::string& defaultText,
+                           const std::string& emptyText) {
+  list.Clear();
+  if (node.Level() < RootKeyLevel) return;
+  const TreeNode* root = &node;
+  while (root->Level() > RootKeyLevel) root = root->Parent();
+  HKEY rootKey = RootKeyByIndex(RootKeyIndex(root->Text()));
+  if (rootKey == nullptr) return;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(rootKey, platform::Utf8ToWide(NodePath(node, false, false)).c_str(), 0, KEY_READ, &key) !=
+      ERROR_SUCCESS)
+    return;
+  const std::vector<RawValue> values = ReadValues(key);
+  RegCloseKey(key);
+  if (values.empty()) {
+    ListRow row;
+    row.Caption = defaultText;
+    row.SubItems = {emptyText};
+    row.Image = imgStringValue;
+    list.Add(std::move(row));
+    return;
+  }
+  for (const RawValue& v : values) {
+    ListRow row;
+    row.Caption = v.name.empty() ? defaultText : platform::WideToUtf8(v.name);
+    row.SubItems = {DataText(v, emptyText, row.Image)};
+    list.Add(std::move(row));
+  }
+}

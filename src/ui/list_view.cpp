@@ -1,0 +1,62 @@
+#include "ui/list_view.h"
+
+#include <commctrl.h>
+
+#include "core/translate.h"
+#include "platform/text.h"
+#include "ui/layout.h"
+
+void ListViewControl::Attach(HWND view, const std::vector<ListColumn>& columns, int dpi) {
+  view_ = view;
+  ListView_SetExtendedListViewStyle(view_, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const std::wstring caption = platform::Utf8ToWide(tr(columns[i].Caption));
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+    column.fmt = columns[i].RightAligned ? LVCFMT_RIGHT : LVCFMT_LEFT;
+    column.cx = ScaleToDpi(columns[i].Width, dpi);
+    column.pszText = const_cast<wchar_t*>(caption.c_str());
+    ListView_InsertColumn(view_, static_cast<int>(i), &column);
+  }
+}
+
+void ListViewControl::Show(const ListModel& model) {
+  SendMessageW(view_, WM_SETREDRAW, FALSE, 0);
+  ListView_DeleteAllItems(view_);
+  for (size_t i = 0; i < model.Count(); ++i) {
+    const ListRow& row = model.Row(i);
+    const std::wstring caption = platform::Utf8ToWide(row.Caption);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = static_cast<int>(i);
+    item.pszText = const_cast<wchar_t*>(caption.c_str());
+    item.iImage = row.Image >= 0 ? row.Image : I_IMAGENONE;
+    item.lParam = static_cast<LPARAM>(i);
+    const int index = ListView_InsertItem(view_, &item);
+    for (size_t c = 0; c < row.SubItems.size(); ++c) {
+      const std::wstring text = platform::Utf8ToWide(row.SubItems[c]);
+      ListView_SetItemText(view_, index, static_cast<int>(c + 1), const_cast<wchar_t*>(text.c_str()));
+    }
+  }
+  SendMessageW(view_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(view_, nullptr, TRUE);
+}
+
+void ListViewControl::ReadSelection(ListModel& model) const {
+  for (int i = 0; i < Count() && static_cast<size_t>(i) < model.Count(); ++i) {
+    LVITEMW item{};
+    item.mask = LVIF_PARAM | LVIF_STATE;
+    item.iItem = i;
+    item.stateMask = LVIS_SELECTED;
+    if (!ListView_GetItem(view_, &item) || static_cast<size_t>(item.lParam) >= model.Count()) continue;
+    model.Row(static_cast<size_t>(item.lParam)).Selected = (item.state & LVIS_SELECTED) != 0;
+  }
+}
+
+int ListViewControl::Count() const { return ListView_GetItemCount(view_); }
+
+std::string ListViewControl::Text(int row, int column) const {
+  wchar_t text[1024] = {};
+  ListView_GetItemText(view_, row, column, text, 1024);
+  return platform::WideToUtf8(text);
+}

@@ -1,0 +1,33 @@
+// A Win32 list view in report mode showing a list model: columns with captions and
+// widths (design units), rows with their images, several rows selectable.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "model/list_model.h"
+
+struct ListColumn {
+  std::string Caption;
+  int Width;  // design units (96 DPI)
+  bool RightAligned = false;
+};
+
+class ListViewControl {
+ public:
+  ListViewControl() = default;
+  // view: a list view control made in report mode; dpi scales the column widths.
+  void Attach(HWND view, const std::vector<ListColumn>& columns, int dpi);
+  HWND View() const { return view_; }
+  // Shows the rows of the model, replacing what was shown.
+  void Show(const ListModel& model);
+  // Copies the view's selection into the model's rows.
+  void ReadSelection(ListModel& model) const;
+  int Count() const;
+  std::string Text(int row, int column) const;
+
+ private:
+  HWND view_ = nullptr;
+};
