@@ -1,0 +1,131 @@
+// The main window in a real window on the virtual display: the value list of a
+// registry key, the check click on the live registry tree, the close query with and
+// without "Last.TSS", the window resized with nothing outside it.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "app/main_window.h"
+#include "core/identity.h"
+#include "core/settings.h"
+#include "model/data_codes.h"
+#include "snapshot/selection_trees.h"
+#include "model/treetool.h"
+#include "platform/text.h"
+#include "support/checks.h"
+#include "support/scripted_interaction.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+const std::string kKey = "Software\\Velmoria\\QuitawayTests\\mainwindow";
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    OpenSettingsRegistry(kKey + "-settings");
+    WriteBackAllSettings();
+    ws_.ProgramFolder = folder_.Path();
+    BuildRegistryTree(ws_.RegView);
+    BuildDriveTree(ws_.DriveSel);
+    BuildSystemFileTree(ws_.SystemSelect, {}, ws_.Context());
+    ws_.ShowNoResult();
+    window_.CreateHandle(nullptr);
+    ASSERT_NE(window_.Handle(), nullptr);
+    ShowWindow(window_.Handle(), SW_SHOW);
+  }
+  void TearDown() override {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }  // the quit messages of closed main windows
+    CloseSettingsRegistry();
+    for (const std::string& k : {kKey, kKey + "-settings"})
+      RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(k).c_str());
+  }
+  // The value list after selecting the key below the test key.
+  std::vector<std::string> ValuesOf(const std::string& sub) {
+    TreeNode* node = FindNodeByPath("HKEY_CURRENT_USER\\" + kKey + sub, ws_.RegView, false, true);
+    EXPECT_NE(node, nullptr) << sub;
+    if (node == nullptr) return {};
+    window_.Binding(0).Select(*node);
+    std::vector<std::string> rows;
+    ListViewControl& list = window_.RegistryValues();
+    for (int i = 0; i < list.Count(); ++i) rows.push_back(list.Text(i, 0) + " | " + list.Text(i, 1));
+    return rows;
+  }
+
+  ScriptedInteraction ui_;
+  TempFolder folder_;
+  Workspace ws_;
+  TfMain window_{ws_};
+};
+
+TEST_F(MainWindowTest, RegistryValueListShowsEveryKindOfValue) {
+  const DWORD n = 31;
+  const BYTE bytes[] = {1, 0xAB};
+  const std::wstring key = platform::Utf8ToWide(kKey);
+  RegSetKeyValueW(HKEY_CURRENT_USER, (key + L"\\Werte").c_str(), L"Zahl", REG_DWORD, &n, 4);
+  RegSetKeyValueW(HKEY_CURRENT_USER, (key + L"\\Werte").c_str(), L"Text", REG_SZ, L"Größe", 12);
+  RegSetKeyValueW(HKEY_CURRENT_USER, (key + L"\\Werte").c_str(), L"Roh", REG_BINARY, bytes, 2);
+  RegSetKeyValueW(HKEY_CURRENT_USER, (key + L"\\Werte").c_str(), L"", REG_SZ, L"", 2);
+  HKEY empty = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, (key + L"\\Leer").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &empty, nullptr);
+  RegCloseKey(empty);
+  EXPECT_EQ(ValuesOf("\\Leer"), std::vector<std::string>{"(Standard) | (leer)"});
+  EXPECT_EQ(ValuesOf("\\Werte"), (std::vector<std::string>{"(Standard) | (leer)", "Roh | Binary(3), 2 bytes: 01 AB",
+                                                           "Text | Größe", "Zahl | $0000001F   (31)"}));
+}
+
+// A click on a state image checks the node with its loaded subtree and marks the
+// selection as changed; closing then writes "Last.TSS" without a question when there
+// is none, and asks when there is one ("Abbrechen" keeps the window open).
+TEST_F(MainWindowTest, CheckClickAndCloseQuery) {
+  TreeNode* current = FindNodeByPath("HKEY_CURRENT_USER", ws_.RegView, false, true);
+  ASSERT_NE(current, nullptr);
+  ASSERT_EQ(current->StateIndex(), stUnchecked);
+  current->Expand();
+  ASSERT_GT(current->Count(), 0u);
+  window_.Binding(0).OnCheckClick(*current);
+  EXPECT_EQ(current->StateIndex(), stChecked);
+  EXPECT_EQ(current->Child(0)->StateIndex(), stChecked);
+  EXPECT_EQ(ws_.RegView.First()->StateIndex(), stPartial);
+  EXPECT_TRUE(ws_.SelectionModified);
+
+  const std::string last = folder_.File(kLastSelectionFile);
+  SendMessageW(window_.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(ui_.Texts().empty());
+  EXPECT_TRUE(PathExists(last));
+  EXPECT_FALSE(IsWindow(window_.Handle()));
+
+  TfMain again(ws_);
+  again.CreateHandle(nullptr);
+  ws_.SelectionModified = true;
+  DeleteFileW(platform::Utf8ToWide(last).c_str());
+  WriteFileBytes(last, "alt");
+  ui_.Answer(mrCancel);
+  SendMessageW(again.Handle(), WM_CLOSE, 0, 0);
+  ASSERT_EQ(ui_.Texts().size(), 1u);
+  EXPECT_EQ(ui_.Texts()[0], "Wollen Sie die jetzt aktive Auswahl als\rVorgabe für das nächste Mal speichern ?");
+  EXPECT_TRUE(IsWindow(again.Handle()));
+  EXPECT_EQ(ReadFileBytes(last), "alt");
+  ui_.Answer(mrYes);
+  SendMessageW(again.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_NE(ReadFileBytes(last), "alt");  // the selection, written
+  EXPECT_FALSE(IsWindow(again.Handle()));
+}
+
+TEST_F(MainWindowTest, ResizedSmallAndLargeNothingLeavesTheWindow) {
+  for (const SIZE size : {SIZE{100, 100}, SIZE{1200, 900}}) {
+    SetWindowPos(window_.Handle(), nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER);
+    RECT client;
+    GetClientRect(window_.Handle(), &client);
+    for (HWND child = GetWindow(window_.Handle(), GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+      RECT r;
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, window_.Handle(), reinterpret_cast<POINT*>(&r), 2);
+      EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom) << size.cx;
+    }
+  }
+}
+
+}  // namespace
