@@ -11,8 +11,8 @@ struct ListRow {
   std::vector<std::string> SubItems;
   int32_t Status = 0;  // record status (rsNew ... rsNewOfAltered, maybe with flDone)
   int32_t Data = 0;
-  int32_t Image = -1;  // image of the row in the program's image list; -1: none
   bool Selected = false;
+  int32_t Image = -1;  // image of the row in the program's image list; -1: none
 };
 
 class ListModel {
