@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include "app/commands.h"
 #include "core/exceptions.h"
@@ -13,7 +14,7 @@
 #include "model/data_codes.h"
 #include "platform/files.h"
 #include "platform/text.h"
-#include "snapshot/selection_lists.h"
+#include "app/selection_lists.h"
 #include "snapshot/selection_trees.h"
 #include "ui/images.h"
 
@@ -84,6 +85,13 @@ void AddTab(HWND tabs, int index, const char* caption) {
   item.mask = TCIF_TEXT;
   item.pszText = const_cast<wchar_t*>(text.c_str());
   TabCtrl_InsertItem(tabs, index, &item);
+}
+
+// The system's small file icons (shared, never destroyed by us).
+HIMAGELIST SystemSmallIcons() {
+  SHFILEINFOW info{};
+  return reinterpret_cast<HIMAGELIST>(
+      SHGetFileInfoW(L"C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON));
 }
 
 // The legend of the icon tab: image and meaning.
@@ -195,12 +203,12 @@ void TfMain::CreateSelectionPage() {
                                              {{"Dateiname", 150}, {"Größe", 80, true}, {"Datum", 110}, {"Attr", 50}},
                                              {{"Eintrag", 150}, {"Wert", 300}}};
   const DWORD treeStyle = WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
-  const DWORD listStyle = WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
+  const DWORD listStyle = WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
   for (int i = 0; i < 3; ++i) {
     HWND tree = AddControl(WC_TREEVIEWW, "", treeStyle, kTreeRect, akLeft | akTop | akBottom, 20 + i);
     HWND list = AddControl(WC_LISTVIEWW, "", listStyle, kListRect, akAll, 30 + i);
     lists[i]->Attach(list, columns[i], Dpi());
-    ListView_SetImageList(list, images_, LVSIL_SMALL);
+    ListView_SetImageList(list, i == 1 ? SystemSmallIcons() : images_, LVSIL_SMALL);
     BindTree(tree, *trees[i], true);
     tab_controls_.push_back({tree, list});
   }
@@ -258,9 +266,22 @@ void TfMain::ShowTab(int tab) {
 }
 
 void TfMain::NodeSelected(size_t tree, TreeNode& node) {
-  if (tree != 0) return;  // the file and entry lists come with their own step
-  FillRegistryValueList(node, reg_rows_, ReadSettingText("DefaultText"), ReadSettingText("EmptyText"));
-  reg_values_.Show(reg_rows_);
+  switch (tree) {
+    case 0:
+      FillRegistryValueList(node, reg_rows_, ReadSettingText("DefaultText"), ReadSettingText("EmptyText"));
+      reg_values_.Show(reg_rows_);
+      break;
+    case 1:
+      FillDriveFileList(node, drive_rows_);
+      drive_files_.Show(drive_rows_);
+      break;
+    case 2:
+      FillSystemFileList(node, system_rows_, ReadSettingText("PathToSystemFiles"));
+      system_values_.Show(system_rows_);
+      break;
+    default:
+      break;  // the result lists come with the views of the log
+  }
 }
 
 bool TfMain::ChooseFile(bool save, const char* title, const char* filter, const char* extension, std::string& name) {

@@ -23,6 +23,8 @@ class TfMain : public TfTSW_BasicForm {
   void ShowPage(int page, int tab = 0);
   TreeViewBinding& Binding(int tab) { return *bindings_[static_cast<size_t>(tab)]; }
   ListViewControl& RegistryValues() { return reg_values_; }
+  ListViewControl& DriveFiles() { return drive_files_; }
+  ListViewControl& SystemValues() { return system_values_; }
   // The keys of the commands (F5, F1), for the message loop.
   static HACCEL Accelerators();
   // The message loop of the program, until the window is closed.
@@ -53,6 +55,6 @@ class TfMain : public TfTSW_BasicForm {
   std::vector<std::vector<HWND>> tab_controls_;             // the controls of each selection tab
   std::vector<std::vector<HWND>> result_controls_;          // the controls of each result tab
   ListViewControl reg_values_, drive_files_, system_values_, no_check_, legend_;
-  ListModel reg_rows_;
+  ListModel reg_rows_, drive_rows_, system_rows_;
   int page_ = 0;
 };

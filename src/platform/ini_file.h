@@ -3,8 +3,14 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace platform {
+
+// The entries of a section in file order (identifier and value), as the profile
+// functions read them.
+std::vector<std::pair<std::string, std::string>> ReadIniSection(const std::string& file, const std::string& section);
 
 // The value of key in section, or fallback when there is none.
 std::string ReadIniString(const std::string& file, const std::string& section, const std::string& key,

@@ -129,3 +129,44 @@ TEST_F(MainWindowTest, ResizedSmallAndLargeNothingLeavesTheWindow) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lists beside the drive and system-file trees: a folder's files (no folders)
+// with size in the user's grouping and attributes; a text file's lines that are not
+// empty; the entries of an INI section.
+TEST_F(MainWindowTest, FileAndSystemFileListsShowWhatIsOnDisk) {
+  WriteFileBytes(folder_.File("b.dat"), std::string(1234, 'x'));
+  WriteFileBytes(folder_.File("a.txt"), "eins\r\n\r\n  \r\nzwei=2\r\n");
+  WriteFileBytes(folder_.File("s.ini"), "[Abschnitt]\r\nname=Wert\r\nleer=\r\n");
+  CreateDirectoryW(platform::Utf8ToWide(folder_.File("Unter")).c_str(), nullptr);
+  std::vector<std::string> path = {kDrivesTop};
+  std::string folder = folder_.Path();
+  for (size_t at = 0, slash; (slash = folder.find('\\', at)) != std::string::npos; at = slash + 1)
+    path.push_back(folder.substr(at, slash - at));
+  window_.Binding(1).Select(*FindOrCreatePath(path, ws_.DriveSel, 0, stChecked, 1));
+  auto rows = [](ListViewControl& list, int columns) {
+    std::vector<std::string> out;
+    for (int i = 0; i < list.Count(); ++i) {
+      std::string row = list.Text(i, 0);
+      for (int c = 1; c < columns; ++c) row += " | " + list.Text(i, c);
+      out.push_back(row);
+    }
+    return out;
+  };
+  const std::vector<std::string> files = rows(window_.DriveFiles(), 4);
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0].substr(0, 9), "a.txt | 2");
+  EXPECT_EQ(files[1].substr(0, 14), "b.dat | 1.234 ");
+  EXPECT_EQ(files[2].substr(0, 7), "s.ini |");
+  EXPECT_EQ(files[1].substr(files[1].size() - 4), " | A");
+
+  TreeNode* text = ws_.SystemSelect.First()->AddChild(folder_.File("a.txt") + "(TXT)");
+  window_.Binding(2).Select(*text);
+  EXPECT_EQ(rows(window_.SystemValues(), 2), (std::vector<std::string>{"Zeile: 1 | eins", "Zeile: 2 | zwei=2"}));
+  TreeNode* section = ws_.SystemSelect.First()->AddChild(folder_.File("s.ini") + "(INI)")->AddChild("[Abschnitt]");
+  window_.Binding(2).Select(*section);
+  EXPECT_EQ(rows(window_.SystemValues(), 2), (std::vector<std::string>{"name | Wert", "leer | "}));
+}
+
+}  // namespace

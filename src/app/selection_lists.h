@@ -15,3 +15,12 @@
 // emptyText; a key that cannot be opened shows nothing.
 void FillRegistryValueList(const TreeNode& node, ListModel& list, const std::string& defaultText,
                            const std::string& emptyText);
+
+// The files (not folders) of a drive or folder node, sorted by name: caption the name,
+// then size, date and time, attributes; the image is the index of the file's small
+// icon in the system's image list.
+void FillDriveFileList(const TreeNode& node, ListModel& list);
+
+// A system-file node: a line-type file lists its lines that are not empty ("Zeile: n"
+// and the line); an INI section (level 2) lists its entries. Other nodes list nothing.
+void FillSystemFileList(const TreeNode& node, ListModel& list, const std::string& pathToSystemFiles);

@@ -1,6 +1,7 @@
-#include "snapshot/selection_lists.h"
+#include "app/selection_lists.h"
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -8,10 +9,17 @@
 #include <vector>
 
 #include "core/format.h"
+#include "core/interaction.h"
 #include "core/registry.h"
 #include "core/translate.h"
 #include "model/tree_images.h"
+#include "model/system_file_kind.h"
 #include "model/treetool.h"
+#include "platform/ini_file.h"
+#include "platform/locale_format.h"
+#include "platform/text_file.h"
+#include "result/result_file.h"
+#include "snapshot/selection_trees.h"
 #include "platform/names.h"
 #include "platform/text.h"
 
@@ -109,6 +117,98 @@ void FillRegistryValueList(const TreeNode& node, ListModel& list, const std::str
     ListRow row;
     row.Caption = v.name.empty() ? defaultText : platform::WideToUtf8(v.name);
     row.SubItems = {DataText(v, emptyText, row.Image)};
+    list.Add(std::move(row));
+  }
+}
+
+namespace {
+
+// A size of any width in the user's digit grouping.
+std::string GroupedSize(uint64_t size) {
+  if (size <= 0xFFFFFFFFu) return platform::FormatGroupedNumber(static_cast<uint32_t>(size));
+  wchar_t separator[8] = L".";
+  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
+  std::string digits = std::to_string(size), text;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += platform::WideToUtf8(separator);
+    text += digits[i];
+  }
+  return text;
+}
+
+int32_t PackedLocalTime(const FILETIME& written) {
+  FILETIME local;
+  WORD date = 0, time = 0;
+  if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return 0;
+  return static_cast<int32_t>((static_cast<uint32_t>(date) << 16) | time);
+}
+
+}  // namespace
+
+void FillDriveFileList(const TreeNode& node, ListModel& list) {
+  list.Clear();
+  if (node.Level() < RootKeyLevel) return;
+  std::string folder = NodePath(node, true, true);
+  if (folder.empty() || folder.back() != '\\') folder += '\\';
+  struct Found {
+    std::wstring name;
+    WIN32_FIND_DATAW data;
+  };
+  std::vector<Found> files;
+  WIN32_FIND_DATAW data;
+  HANDLE find = FindFirstFileW(platform::Utf8ToWide(folder + "*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) files.push_back({data.cFileName, data});
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  platform::SortByName(files, [](const Found& f) { return std::wstring_view(f.name); });
+  for (const Found& f : files) {
+    ListRow row;
+    row.Caption = platform::WideToUtf8(f.name);
+    const uint64_t size = (static_cast<uint64_t>(f.data.nFileSizeHigh) << 32) | f.data.nFileSizeLow;
+    row.SubItems = {GroupedSize(size), FormatFileTime(PackedLocalTime(f.data.ftLastWriteTime)),
+                    FormatAttributes(static_cast<int32_t>(f.data.dwFileAttributes))};
+    SHFILEINFOW info{};
+    if (SHGetFileInfoW(platform::Utf8ToWide(folder + row.Caption).c_str(), 0, &info, sizeof info,
+                       SHGFI_SYSICONINDEX | SHGFI_SMALLICON))
+      row.Image = info.iIcon;
+    list.Add(std::move(row));
+  }
+}
+
+void FillSystemFileList(const TreeNode& node, ListModel& list, const std::string& pathToSystemFiles) {
+  list.Clear();
+  const TreeNode* fileNode = node.Level() == 2 ? node.Parent() : &node;
+  if (fileNode == nullptr || fileNode->Level() != 1) return;
+  std::string path;
+  const int kind = FileKindOf(fileNode->Text(), path, pathToSystemFiles);
+  if (node.Level() == 1 && !IsIniKind(kind)) {
+    std::vector<std::string> lines;
+    std::string error;
+    if (!platform::ReadTextFileLines(path, lines, error)) return;
+    int number = 0;
+    for (const std::string& line : lines) {
+      if (platform::TrimBlanks(line).empty()) continue;
+      ListRow row;
+      row.Caption = tr("Zeile: ") + std::to_string(++number);
+      row.SubItems = {line};
+      list.Add(std::move(row));
+    }
+    return;
+  }
+  if (node.Level() != 2 || !IsIniKind(kind)) return;
+  const std::string section = IniSectionName(node.Text());
+  if (section.empty()) {
+    ShowMessage(FormatMsg(tr("In Datei '%s' ist ein Abschnitt, dessen Name leer ist.\rDie Werte des Abschnitts "
+                             "können nicht gelesen werden"),
+                          {path}));
+    return;
+  }
+  for (const auto& [key, value] : platform::ReadIniSection(path, section)) {
+    ListRow row;
+    row.Caption = key;
+    row.SubItems = {value};
     list.Add(std::move(row));
   }
 }
