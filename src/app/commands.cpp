@@ -1,5 +1,7 @@
 #include "app/commands.h"
 
+#include <algorithm>
+
 #include <windows.h>
 
 #include "core/exceptions.h"
@@ -202,6 +204,21 @@ void LoadSelection(Workspace& ws, const std::string& fileName) {
 void SaveSelection(Workspace& ws, const std::string& fileName) {
   SaveSelectionFile(fileName, nullptr, ws.RegView, ws.DriveSel, ws.SystemSelect, ws.NoCheck);
   ws.SelectionModified = false;
+}
+
+int AddToNoCheck(Workspace& ws, const std::vector<std::string>& files) {
+  int added = 0;
+  for (const std::string& file : files) {
+    const bool listed = std::any_of(ws.NoCheck.begin(), ws.NoCheck.end(),
+                                    [&](const std::string& entry) { return platform::SameText(entry, file); });
+    if (listed) continue;
+    ws.NoCheck.push_back(file);
+    ++added;
+  }
+  ws.SelectionModified = true;
+  MessageDlg(FormatMsg(tr("%d Dateien zur `nicht prüfen`-Liste hinzugefügt"), {std::to_string(added)}),
+             mtInformation, mbOK);
+  return added;
 }
 
 void RegisterFileTypes() {

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/workspace.h"
 
@@ -52,6 +53,10 @@ void LoadResult(Workspace& ws, const std::string& fileName);
 void LoadStartupSelection(Workspace& ws);
 void LoadSelection(Workspace& ws, const std::string& fileName);
 void SaveSelection(Workspace& ws, const std::string& fileName);
+
+// Adds the files not yet in the no-check list and reports how many with "%d Dateien
+// zur `nicht prüfen`-Liste hinzugefügt"; the selection counts as changed.
+int AddToNoCheck(Workspace& ws, const std::vector<std::string>& files);
 
 // The file types TSS, TSL and TSD below HKEY_CLASSES_ROOT; a failure is not reported.
 void RegisterFileTypes();

@@ -12,6 +12,7 @@
 #include "core/settings.h"
 #include "core/translate.h"
 #include "model/data_codes.h"
+#include "model/treetool.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "app/selection_lists.h"
@@ -27,7 +28,7 @@ enum Cmd : int {
   cmStoreConfiguration, cmCreateLogfile, cmIncrementalCompare, cmDuplicates, cmTempFiles, cmFileBackup, cmFonts,
   cmExistingPrograms, cmInstallFiles, cmWebClean, cmEmptyFolders, cmStoreConfigurationAs, cmCompareTwo, cmRefresh,
   cmOptions, cmHelp, cmWelcome,
-  cmNoCheckAdd = 1100, cmNoCheckDelete,
+  cmNoCheckAdd = 1100, cmNoCheckDelete, cmDontWatchFiles,
 };
 
 struct MenuEntry {
@@ -228,6 +229,7 @@ void TfMain::CreateSelectionPage() {
   }
   legend_.Show(rows);
   tab_controls_.push_back({noCheck, add, remove, legend});
+  ShowNoCheck();
 }
 
 void TfMain::CreateResultPage() {
@@ -284,6 +286,57 @@ void TfMain::NodeSelected(size_t tree, TreeNode& node) {
   }
 }
 
+void TfMain::ShowNoCheck() {
+  ListModel rows;
+  for (const std::string& file : ws_.NoCheck) rows.Add({file, {}});
+  no_check_.Show(rows);
+}
+
+// "Hinzufügen": files chosen in the open dialog (several at once).
+void TfMain::AddNoCheckFiles() {
+  std::wstring buffer(65536, L'\0');
+  const std::wstring title = platform::Utf8ToWide(tr("Dateien nicht überwachen")),
+                     folder = platform::Utf8ToWide(ws_.ProgramFolder);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = Handle();
+  ofn.lpstrFile = buffer.data();
+  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+  ofn.lpstrTitle = title.c_str();
+  ofn.lpstrInitialDir = folder.c_str();
+  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameW(&ofn)) return;
+  // One file: its full name. Several: the folder, then each name, each ending in a zero.
+  std::vector<std::string> parts;
+  for (const wchar_t* p = buffer.c_str(); *p != L'\0'; p += wcslen(p) + 1) parts.push_back(platform::WideToUtf8(p));
+  std::vector<std::string> files;
+  if (parts.size() == 1) files = parts;
+  for (size_t i = 1; i < parts.size(); ++i)
+    files.push_back(parts[0] + (parts[0].back() == '\\' ? "" : "\\") + parts[i]);
+  AddToNoCheck(ws_, files);
+  ShowNoCheck();
+}
+
+// The popup of the drive file list: "Dateien nicht überwachen" for the selected files.
+void TfMain::DriveFilesPopup(POINT at) {
+  TreeNode* folder = bindings_[1]->Selected();
+  if (folder == nullptr) return;
+  drive_files_.ReadSelection(drive_rows_);
+  HMENU popup = CreatePopupMenu();
+  AppendMenuW(popup, MF_STRING | (drive_rows_.SelectedCount() > 0 ? 0 : MF_GRAYED), cmDontWatchFiles,
+              platform::Utf8ToWide(tr("Dateien nicht überwachen")).c_str());
+  const int chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
+  DestroyMenu(popup);
+  if (chosen != cmDontWatchFiles) return;
+  std::string path = NodePath(*folder, true, true);
+  if (path.empty() || path.back() != '\\') path += '\\';
+  std::vector<std::string> files;
+  for (size_t i = 0; i < drive_rows_.Count(); ++i)
+    if (drive_rows_.Row(i).Selected) files.push_back(path + drive_rows_.Row(i).Caption);
+  AddToNoCheck(ws_, files);
+  ShowNoCheck();
+}
+
 bool TfMain::ChooseFile(bool save, const char* title, const char* filter, const char* extension, std::string& name) {
   std::wstring filterText = platform::Utf8ToWide(tr(filter)) + L'\0' + L"*." +
                             platform::Utf8ToWide(extension) + L'\0' + L'\0';
@@ -319,7 +372,7 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
   switch (id) {
     case cmLoadSelection:
       if (ChooseFile(false, "Lade eine Auswahl-Datei", "Auswahldatei (*.TSS)", "TSS", name)) LoadSelection(ws_, name);
-      for (auto& b : bindings_) b->Reload();
+      ShowNoCheck();
       ShowPage(0, 0);
       break;
     case cmSaveSelection:
@@ -329,8 +382,20 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
     case cmResetSelection:
       DefaultSelection(ws_.RegView, ws_.DriveSel, ws_.SystemSelect, ws_.NoCheck, ws_.Context());
       ws_.SelectionModified = true;
+      ShowNoCheck();
       ShowPage(0, 0);
       break;
+    case cmNoCheckAdd:
+      AddNoCheckFiles();
+      break;
+    case cmNoCheckDelete: {
+      const int selected = ListView_GetNextItem(no_check_.View(), -1, LVNI_SELECTED);
+      if (selected < 0 || static_cast<size_t>(selected) >= ws_.NoCheck.size()) break;
+      ws_.NoCheck.erase(ws_.NoCheck.begin() + selected);
+      ws_.SelectionModified = true;
+      ShowNoCheck();
+      break;
+    }
     case cmRestoreSavedConfiguration:
       RestoreSavedConfiguration(ws_);
       break;
@@ -390,6 +455,14 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (b->HandleNotify(header, result)) return result;
       break;
     }
+    case WM_CONTEXTMENU:
+      if (reinterpret_cast<HWND>(wp) == drive_files_.View()) {
+        POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+        if (at.x == -1 && at.y == -1) GetCursorPos(&at);  // from the keyboard
+        DriveFilesPopup(at);
+        return 0;
+      }
+      break;
     case WM_CLOSE:
       if (CloseQuery()) DestroyWindow(Handle());
       return 0;

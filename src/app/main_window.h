@@ -46,6 +46,9 @@ class TfMain : public TfTSW_BasicForm {
   void UpdateCommands();
   bool ChooseFile(bool save, const char* title, const char* filter, const char* extension, std::string& name);
   void ShowResult();
+  void ShowNoCheck();
+  void AddNoCheckFiles();
+  void DriveFilesPopup(POINT at);
 
   Workspace& ws_;
   StatusBar status_;

@@ -202,3 +202,16 @@ TEST_F(CommandsTest, BatchCreateInstallWritesEveryFileBesideTheLog) {
   for (const char* file : {"log.REG", "log.VBS", "log_add.INF"}) EXPECT_TRUE(PathExists(folder_.File(file))) << file;
   EXPECT_EQ(ReadFileBytes(folder_.File("log\\V\\a.txt")), "neu");  // the new file at its place in the copy
 }
+
+namespace {
+
+TEST_F(CommandsTest, FilesAreAddedToTheNoCheckListOnce) {
+  ws_.NoCheck = {"C:\\pagefile.sys"};
+  EXPECT_EQ(AddToNoCheck(ws_, {"c:\\PAGEFILE.SYS", "C:\\a.txt", "C:\\b.txt"}), 2);
+  EXPECT_EQ(ws_.NoCheck, (Names{"C:\\pagefile.sys", "C:\\a.txt", "C:\\b.txt"}));
+  EXPECT_TRUE(ws_.SelectionModified);
+  ASSERT_EQ(ui_.Texts().size(), 1u);
+  EXPECT_EQ(ui_.Texts()[0], "2 Dateien zur `nicht prüfen`-Liste hinzugefügt");
+}
+
+}  // namespace
