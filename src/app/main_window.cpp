@@ -88,6 +88,8 @@ void AddTab(HWND tabs, int index, const char* caption) {
   TabCtrl_InsertItem(tabs, index, &item);
 }
 
+constexpr UINT kExpandAllMessage = WM_APP + 1;  // wParam: tree, lParam: node
+
 // The system's small file icons (shared, never destroyed by us).
 HIMAGELIST SystemSmallIcons() {
   SHFILEINFOW info{};
@@ -190,8 +192,36 @@ void TfMain::BindTree(HWND view, Tree& tree, bool selection) {
     };
     binding->OnCollapsed = [](TreeNode& node) { CollapseSelectionNode(node); };
   }
+  // After the view's notification: rebuilding the view inside it would pull the item
+  // away under the view's feet.
+  binding->OnExpandAll = [this, index](TreeNode& node) {
+    PostMessageW(Handle(), kExpandAllMessage, index, reinterpret_cast<LPARAM>(&node));
+  };
+  binding->Idle = [this] { return expand_all_ > 0; };
   binding->OnSelected = [this, index](TreeNode& node) { NodeSelected(index, node); };
   bindings_.push_back(std::move(binding));
+}
+
+// Ctrl held while a node expands: its whole subtree, in one update of the tree.
+void TfMain::ExpandAll(TreeViewBinding& binding, TreeNode& node) {
+  ++expand_all_;
+  try {
+    BusyScope busy;
+    TreeUpdateScope update(node.Owner());
+    std::vector<TreeNode*> stack{&node};
+    while (!stack.empty()) {
+      TreeNode* n = stack.back();
+      stack.pop_back();
+      if (!n->HasChildren()) continue;
+      n->Expand();
+      for (size_t i = 0; i < n->Count(); ++i) stack.push_back(n->Child(i));
+    }
+  } catch (...) {
+    --expand_all_;
+    throw;
+  }
+  --expand_all_;
+  binding.Select(node);
 }
 
 void TfMain::CreateSelectionPage() {
@@ -429,6 +459,7 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       UI().SetStatusText(StatusControl::Statuspanel, " aktualisieren...");
       RefreshSelectionTrees(ws_.RegView, ws_.DriveSel, ws_.SystemSelect, ws_.Context());
       UI().SetStatusText(StatusControl::Statuspanel, "Status");
+      if (TreeNode* selected = bindings_[0]->Selected()) NodeSelected(0, *selected);
       break;
     }
     case cmHelp:
@@ -454,6 +485,12 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       for (auto& b : bindings_)
         if (b->HandleNotify(header, result)) return result;
       break;
+    }
+    case kExpandAllMessage: {
+      TreeViewBinding& binding = *bindings_.at(wp);
+      // Only a node that is still there.
+      if (binding.Shows(reinterpret_cast<const void*>(lp))) ExpandAll(binding, *reinterpret_cast<TreeNode*>(lp));
+      return 0;
     }
     case WM_CONTEXTMENU:
       if (reinterpret_cast<HWND>(wp) == drive_files_.View()) {

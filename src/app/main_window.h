@@ -41,6 +41,7 @@ class TfMain : public TfTSW_BasicForm {
   void CreateSelectionPage();
   void CreateResultPage();
   void BindTree(HWND view, Tree& tree, bool selection);
+  void ExpandAll(TreeViewBinding& binding, TreeNode& node);
   void NodeSelected(size_t tab, TreeNode& node);
   void ShowTab(int tab);
   void UpdateCommands();
@@ -60,4 +61,5 @@ class TfMain : public TfTSW_BasicForm {
   ListViewControl reg_values_, drive_files_, system_values_, no_check_, legend_;
   ListModel reg_rows_, drive_rows_, system_rows_;
   int page_ = 0;
+  int expand_all_ = 0;  // a Ctrl expansion runs: the lists stay as they are
 };

@@ -139,6 +139,11 @@ bool TreeViewBinding::HandleNotify(const NMHDR& header, LRESULT& result) {
       TreeNode* node = NodeOf(info.itemNew.lParam);
       if (syncing_ || node == nullptr) return true;
       if (!(info.action & TVE_EXPAND)) return true;
+      if (OnExpandAll && GetKeyState(VK_CONTROL) < 0) {
+        OnExpandAll(*node);
+        result = TRUE;  // done in the model; the view follows it
+        return true;
+      }
       expanding_ = true;
       try {
         node->Expand();  // loads the children the first time

@@ -23,12 +23,16 @@ class TreeViewBinding : public TreeObserver {
   TreeNode* Selected() const;
   void Select(TreeNode& node);
   HTREEITEM ItemOf(const TreeNode& node) const;
+  // The node is in the view: the address is looked up, never followed.
+  bool Shows(const void* node) const { return items_.count(static_cast<const TreeNode*>(node)) > 0; }
   // The whole model again (after a rebuild).
   void Reload();
 
   // What a click on a state image, a collapse and a change of selection do (the
   // selection trees' rules, or a tool's); none: nothing.
   std::function<void(TreeNode&)> OnCheckClick, OnCollapsed, OnSelected;
+  // A node expanded with Ctrl held: the whole subtree (none: only the node).
+  std::function<void(TreeNode&)> OnExpandAll;
   // True while nothing may react to a selection (a bulk expansion).
   std::function<bool()> Idle;
 

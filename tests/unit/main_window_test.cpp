@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "app/main_window.h"
 #include "core/identity.h"
@@ -167,6 +168,33 @@ TEST_F(MainWindowTest, FileAndSystemFileListsShowWhatIsOnDisk) {
   TreeNode* section = ws_.SystemSelect.First()->AddChild(folder_.File("s.ini") + "(INI)")->AddChild("[Abschnitt]");
   window_.Binding(2).Select(*section);
   EXPECT_EQ(rows(window_.SystemValues(), 2), (std::vector<std::string>{"name | Wert", "leer | "}));
+}
+
+}  // namespace
+
+namespace {
+
+// Ctrl held while a node expands: its whole subtree is loaded and expanded.
+TEST_F(MainWindowTest, CtrlExpansionOpensTheWholeSubtree) {
+  HKEY deep = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Tief\\A\\B\\C").c_str(), 0, nullptr, 0,
+                  KEY_ALL_ACCESS, nullptr, &deep, nullptr);
+  RegCloseKey(deep);
+  TreeNode* top = FindNodeByPath("HKEY_CURRENT_USER\\" + kKey + "\\Tief", ws_.RegView, false, true);
+  ASSERT_NE(top, nullptr);
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  TreeView_Expand(window_.Binding(0).View(), window_.Binding(0).ItemOf(*top), TVE_EXPAND);
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  TreeNode* c = FindNodeByPath("HKEY_CURRENT_USER\\" + kKey + "\\Tief\\A\\B\\C", ws_.RegView, false, false);
+  ASSERT_NE(c, nullptr);
+  EXPECT_TRUE(top->Expanded() && c->Parent()->Expanded() && c->Parent()->Parent()->Expanded());
+  EXPECT_EQ(window_.Binding(0).Selected(), top);
 }
 
 }  // namespace
