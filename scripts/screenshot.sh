@@ -1,8 +1,9 @@
 #!/bin/bash
 # Takes a screenshot of the program for people: screenshot.sh OUT.png SECONDS [ARGS...]
-# starts Quitaway.exe with ARGS in a virtual desktop of 1024x768 on a virtual display,
+# starts Quitaway.exe with ARGS in a virtual desktop on a virtual display,
 # waits SECONDS and saves the screen. QW_ARCH as for the other helpers; QW_DPI sets
-# the prefix's DPI (default 96). The prefix is build/shot-prefix-<arch>, made once.
+# the prefix's DPI (default 96), QW_SCREEN the desktop's size (default 1024x768). The
+# prefix is build/shot-prefix-<arch>, made once.
 set -euo pipefail
 QW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QW_ARCH=${QW_ARCH:-x86_64}
@@ -14,11 +15,12 @@ dpi=${QW_DPI:-96}
 "$QW_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 wineserver -w
 display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+screen=${QW_SCREEN:-1024x768}
+Xvfb "$display" -screen 0 "${screen}x24" -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
-DISPLAY=$display "$QW_WINE" explorer /desktop=shot,1024x768 "$QW_ROOT/build/$QW_ARCH/bin/Quitaway.exe" "$@" \
+DISPLAY=$display "$QW_WINE" explorer /desktop=shot,"$screen" "$QW_ROOT/build/$QW_ARCH/bin/Quitaway.exe" "$@" \
   >/dev/null 2>&1 &
 sleep "$WAIT"
 import -display "$display" -window root "$OUT"

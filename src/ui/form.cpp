@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <exception>
 
 #include "core/exceptions.h"
@@ -109,8 +110,12 @@ void TBasicFormFRM::CreateHandle(HWND owner) {
     if (owner != nullptr && IsWindowVisible(owner)) GetWindowRect(owner, &area);
     else SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     const int w = r.right - r.left, h = r.bottom - r.top;
-    SetWindowPos(hwnd_, nullptr, area.left + (area.right - area.left - w) / 2,
-                 area.top + (area.bottom - area.top - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT work;
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    // Centred, but never with its caption off the top or left of the screen.
+    const int x = std::max<int>(work.left, area.left + (area.right - area.left - w) / 2);
+    const int y = std::max<int>(work.top, area.top + (area.bottom - area.top - h) / 2);
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
 }
 
