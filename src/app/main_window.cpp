@@ -5,6 +5,9 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
+#include <algorithm>
+#include <variant>
+
 #include "app/commands.h"
 #include "core/exceptions.h"
 #include "core/identity.h"
@@ -202,6 +205,43 @@ void TfMain::BindTree(HWND view, Tree& tree, bool selection) {
   bindings_.push_back(std::move(binding));
 }
 
+HWND TfMain::AddSplitter(HWND tree, HWND list, const std::string& name) {
+  const size_t index = splits_.size();
+  auto bar = std::make_unique<SplitterBar>();
+  HWND handle = bar->Create(Handle(), [this, index](int x) { MoveSplit(index, MulDiv(x, 96, Dpi())); });
+  AddToLayout(handle, {kSplit, kTreeRect.top, kSplit + 4, kTreeRect.bottom}, akLeft | akTop | akBottom);
+  splits_.push_back({std::move(bar), handle, tree, list, name});
+  // Where the user left the bar last time, when the settings know it.
+  try {
+    const SettingValue stored = ReadSettingDef(name, SettingValue(-1));
+    if (const auto* x = std::get_if<int32_t>(&stored); x != nullptr && *x >= 0) MoveSplit(index, *x);
+  } catch (const std::exception&) {
+  }
+  return handle;
+}
+
+// The bar at designX (design units): the tree ends there, the list begins after it.
+void TfMain::MoveSplit(size_t splitter, int designX) {
+  Split& s = splits_.at(splitter);
+  RECT tree = Controls().Design(s.tree), list = Controls().Design(s.list);
+  designX = std::clamp<int>(designX, tree.left + 60, std::max<int>(tree.left + 60, list.right - 100));
+  tree.right = designX;
+  list.left = designX + 4;
+  Controls().SetDesign(s.tree, tree);
+  Controls().SetDesign(s.list, list);
+  Controls().SetDesign(s.handle, {designX, tree.top, designX + 4, tree.bottom});
+  Relayout();
+}
+
+// The layout values: each bar's position under the splitter's name.
+void TfMain::SaveLayout() {
+  try {
+    for (const Split& s : splits_) WriteSetting(s.name, static_cast<int32_t>(Controls().Design(s.handle).left));
+  } catch (const std::exception&) {
+    // layout values that cannot be written are not worth an error at closing time
+  }
+}
+
 // Ctrl held while a node expands: its whole subtree, in one update of the tree.
 void TfMain::ExpandAll(TreeViewBinding& binding, TreeNode& node) {
   ++expand_all_;
@@ -241,7 +281,8 @@ void TfMain::CreateSelectionPage() {
     lists[i]->Attach(list, columns[i], Dpi());
     ListView_SetImageList(list, i == 1 ? SystemSmallIcons() : images_, LVSIL_SMALL);
     BindTree(tree, *trees[i], true);
-    tab_controls_.push_back({tree, list});
+    const char* names[] = {"RegViewSplitter", "DriveSelSplitter", "SystemSelectSplitter"};
+    tab_controls_.push_back({tree, list, AddSplitter(tree, list, names[i])});
   }
   HWND noCheck = AddControl(WC_LISTVIEWW, "", listStyle, {16, 52, kSplit, kHeight - 70}, akLeft | akTop | akBottom, 40);
   no_check_.Attach(noCheck, {{"Diese Dateien nicht prüfen:", 300}}, Dpi());
@@ -276,7 +317,8 @@ void TfMain::CreateResultPage() {
     ListViewControl columns;
     columns.Attach(list, {{"Name", 150}, {"Wert", 300}}, Dpi());
     BindTree(tree, *trees[i], false);
-    result_controls_.push_back({tree, list});
+    const char* names[] = {"ResultViewSplitter", "DriveResultSplitter", "SystemResultSplitter"};
+    result_controls_.push_back({tree, list, AddSplitter(tree, list, names[i])});
   }
 }
 
@@ -504,6 +546,7 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (CloseQuery()) DestroyWindow(Handle());
       return 0;
     case WM_DESTROY:
+      SaveLayout();
       PostQuitMessage(0);
       break;
     default:

@@ -9,6 +9,7 @@
 #include "app/workspace.h"
 #include "ui/form.h"
 #include "ui/list_view.h"
+#include "ui/splitter.h"
 #include "ui/status_bar.h"
 #include "ui/tree_view.h"
 
@@ -25,6 +26,7 @@ class TfMain : public TfTSW_BasicForm {
   ListViewControl& RegistryValues() { return reg_values_; }
   ListViewControl& DriveFiles() { return drive_files_; }
   ListViewControl& SystemValues() { return system_values_; }
+  HWND Splitter(size_t index) const { return splits_.at(index).handle; }
   // The keys of the commands (F5, F1), for the message loop.
   static HACCEL Accelerators();
   // The message loop of the program, until the window is closed.
@@ -42,6 +44,10 @@ class TfMain : public TfTSW_BasicForm {
   void CreateResultPage();
   void BindTree(HWND view, Tree& tree, bool selection);
   void ExpandAll(TreeViewBinding& binding, TreeNode& node);
+  // The bar between a tree and its list; returns it (for the tab's controls).
+  HWND AddSplitter(HWND tree, HWND list, const std::string& name);
+  void MoveSplit(size_t splitter, int designX);
+  void SaveLayout();
   void NodeSelected(size_t tab, TreeNode& node);
   void ShowTab(int tab);
   void UpdateCommands();
@@ -60,6 +66,12 @@ class TfMain : public TfTSW_BasicForm {
   std::vector<std::vector<HWND>> result_controls_;          // the controls of each result tab
   ListViewControl reg_values_, drive_files_, system_values_, no_check_, legend_;
   ListModel reg_rows_, drive_rows_, system_rows_;
+  struct Split {
+    std::unique_ptr<SplitterBar> bar;
+    HWND handle, tree, list;
+    std::string name;  // the layout value that keeps its position
+  };
+  std::vector<Split> splits_;
   int page_ = 0;
   int expand_all_ = 0;  // a Ctrl expansion runs: the lists stay as they are
 };

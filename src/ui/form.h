@@ -60,6 +60,10 @@ class TBasicFormFRM {
   void SetCancelResult(int result) { cancel_result_ = result; }
   void SetDesignSize(SIZE client);
   HFONT Font() const { return font_; }
+  // Adds a control made elsewhere (a splitter bar) to the layout.
+  void AddToLayout(HWND control, RECT design, uint8_t anchors) { layout_.Add(control, design, anchors); }
+  Layout& Controls() { return layout_; }
+  void Relayout() { layout_.Apply(hwnd_, dpi_); }
 
   virtual void CreateControls() {}
   // The control that has the focus when the form is shown (the default button).

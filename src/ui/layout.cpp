@@ -41,3 +41,14 @@ void Layout::Apply(HWND parent, int dpi) const {
   }
   if (batch != nullptr) EndDeferWindowPos(batch);
 }
+
+RECT Layout::Design(HWND control) const {
+  for (const Item& item : items_)
+    if (item.control == control) return item.design;
+  return {};
+}
+
+void Layout::SetDesign(HWND control, RECT design) {
+  for (Item& item : items_)
+    if (item.control == control) item.design = design;
+}

@@ -21,6 +21,9 @@ class Layout {
   void SetDesignSize(SIZE size) { design_ = size; }
   SIZE DesignSize() const { return design_; }
   void Add(HWND control, RECT design, uint8_t anchors) { items_.push_back({control, design, anchors}); }
+  // A control's design rectangle, and a new one (a splitter moved the panes).
+  RECT Design(HWND control) const;
+  void SetDesign(HWND control, RECT design);
   // Places every control for the parent's current client size.
   void Apply(HWND parent, int dpi) const;
   // Where a control goes in a client area of clientWidth x clientHeight pixels.

@@ -198,3 +198,29 @@ TEST_F(MainWindowTest, CtrlExpansionOpensTheWholeSubtree) {
 }
 
 }  // namespace
+
+namespace {
+
+// Dragging the bar between the registry tree and its list moves both panes; the
+// position is kept at closing and given back to the next window.
+TEST_F(MainWindowTest, SplitterMovesThePanesAndIsKept) {
+  HWND bar = window_.Splitter(0), tree = window_.Binding(0).View();
+  RECT before, after;
+  GetWindowRect(tree, &before);
+  SendMessageW(bar, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(1, 10));
+  SendMessageW(bar, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(61, 10));  // 60 pixels to the right
+  SendMessageW(bar, WM_LBUTTONUP, 0, MAKELPARAM(61, 10));
+  GetWindowRect(tree, &after);
+  EXPECT_EQ(after.right - before.right, 60);
+  RECT barRect, list;
+  GetWindowRect(bar, &barRect);
+  GetWindowRect(window_.RegistryValues().View(), &list);
+  EXPECT_TRUE(barRect.left == after.right && list.left == barRect.right);
+  SendMessageW(window_.Handle(), WM_CLOSE, 0, 0);
+  TfMain again(ws_);
+  again.CreateHandle(nullptr);
+  GetWindowRect(again.Binding(0).View(), &before);
+  EXPECT_EQ(before.right - before.left, after.right - after.left);
+}
+
+}  // namespace
