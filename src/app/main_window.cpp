@@ -166,6 +166,7 @@ void TfMain::CreateControls() {
   // lists above them: each tab control draws only where nothing lies on it.
   for (HWND tabs : {result_tabs_, tabs_, pages_})
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  RestoreColumns();
   ShowPage(0, 0);
 }
 
@@ -233,10 +234,35 @@ void TfMain::MoveSplit(size_t splitter, int designX) {
   Relayout();
 }
 
-// The layout values: each bar's position under the splitter's name.
+// The column widths kept at the last close, when the list still has as many columns.
+void TfMain::RestoreColumns() {
+  try {
+    for (const auto& [list, name] : lists_) {
+      HWND header = ListView_GetHeader(list);
+      const int count = Header_GetItemCount(header);
+      const SettingValue stored = ReadSettingDef(name + "count", SettingValue(-1));
+      if (std::get_if<int32_t>(&stored) == nullptr || std::get<int32_t>(stored) != count) continue;
+      for (int c = 0; c < count; ++c) {
+        const SettingValue width = ReadSettingDef(std::to_string(c) + "_" + name, SettingValue(-1));
+        if (const auto* w = std::get_if<int32_t>(&width); w != nullptr && *w > 0) ListView_SetColumnWidth(list, c, *w);
+      }
+    }
+  } catch (const std::exception&) {
+  }
+}
+
+// The layout values: each bar's position under the splitter's name, each list's
+// column count and the widths of its columns.
 void TfMain::SaveLayout() {
   try {
     for (const Split& s : splits_) WriteSetting(s.name, static_cast<int32_t>(Controls().Design(s.handle).left));
+    for (const auto& [list, name] : lists_) {
+      const int count = Header_GetItemCount(ListView_GetHeader(list));
+      WriteSetting(name + "count", count);
+      for (int c = 0; c < count; ++c)
+        if (const int width = ListView_GetColumnWidth(list, c); width > 0)
+          WriteSetting(std::to_string(c) + "_" + name, width);
+    }
   } catch (const std::exception&) {
     // layout values that cannot be written are not worth an error at closing time
   }
@@ -279,6 +305,8 @@ void TfMain::CreateSelectionPage() {
     HWND tree = AddControl(WC_TREEVIEWW, "", treeStyle, kTreeRect, akLeft | akTop | akBottom, 20 + i);
     HWND list = AddControl(WC_LISTVIEWW, "", listStyle, kListRect, akAll, 30 + i);
     lists[i]->Attach(list, columns[i], Dpi());
+    const char* listNames[] = {"RegSelValues", "DriveSelFiles", "SystemselectValues"};
+    lists_.emplace_back(list, listNames[i]);
     ListView_SetImageList(list, i == 1 ? SystemSmallIcons() : images_, LVSIL_SMALL);
     BindTree(tree, *trees[i], true);
     const char* names[] = {"RegViewSplitter", "DriveSelSplitter", "SystemSelectSplitter"};
@@ -286,10 +314,12 @@ void TfMain::CreateSelectionPage() {
   }
   HWND noCheck = AddControl(WC_LISTVIEWW, "", listStyle, {16, 52, kSplit, kHeight - 70}, akLeft | akTop | akBottom, 40);
   no_check_.Attach(noCheck, {{"Diese Dateien nicht prüfen:", 300}}, Dpi());
+  lists_.emplace_back(noCheck, "NoCheck");
   HWND add = AddButton("Hinzufügen", {16, kHeight - 65, 96, kHeight - 40}, akLeft | akBottom, cmNoCheckAdd);
   HWND remove = AddButton("Löschen", {102, kHeight - 65, 182, kHeight - 40}, akLeft | akBottom, cmNoCheckDelete);
   HWND legend = AddControl(WC_LISTVIEWW, "", listStyle | LVS_NOSORTHEADER, kListRect, akAll, 41);
   legend_.Attach(legend, {{"Icons", 400}}, Dpi());
+  lists_.emplace_back(legend, "LegendLV");
   ListView_SetImageList(legend, images_, LVSIL_SMALL);
   ListModel rows;
   for (const auto& entry : kLegend) {
@@ -316,6 +346,8 @@ void TfMain::CreateResultPage() {
                            akAll, 60 + i);
     ListViewControl columns;
     columns.Attach(list, {{"Name", 150}, {"Wert", 300}}, Dpi());
+    const char* listNames[] = {"ResultValues", "ResultDriveFiles", "SystemResultValues"};
+    lists_.emplace_back(list, listNames[i]);
     BindTree(tree, *trees[i], false);
     const char* names[] = {"ResultViewSplitter", "DriveResultSplitter", "SystemResultSplitter"};
     result_controls_.push_back({tree, list, AddSplitter(tree, list, names[i])});

@@ -72,6 +72,8 @@ class TfMain : public TfTSW_BasicForm {
     std::string name;  // the layout value that keeps its position
   };
   std::vector<Split> splits_;
+  std::vector<std::pair<HWND, std::string>> lists_;  // list views with their names
+  void RestoreColumns();
   int page_ = 0;
   int expand_all_ = 0;  // a Ctrl expansion runs: the lists stay as they are
 };

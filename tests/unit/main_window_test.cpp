@@ -202,8 +202,9 @@ TEST_F(MainWindowTest, CtrlExpansionOpensTheWholeSubtree) {
 namespace {
 
 // Dragging the bar between the registry tree and its list moves both panes; the
-// position is kept at closing and given back to the next window.
-TEST_F(MainWindowTest, SplitterMovesThePanesAndIsKept) {
+// position and the lists' column widths are kept at closing and given back to the
+// next window.
+TEST_F(MainWindowTest, SplitterAndColumnWidthsAreKept) {
   HWND bar = window_.Splitter(0), tree = window_.Binding(0).View();
   RECT before, after;
   GetWindowRect(tree, &before);
@@ -216,11 +217,13 @@ TEST_F(MainWindowTest, SplitterMovesThePanesAndIsKept) {
   GetWindowRect(bar, &barRect);
   GetWindowRect(window_.RegistryValues().View(), &list);
   EXPECT_TRUE(barRect.left == after.right && list.left == barRect.right);
+  ListView_SetColumnWidth(window_.RegistryValues().View(), 1, 222);
   SendMessageW(window_.Handle(), WM_CLOSE, 0, 0);
   TfMain again(ws_);
   again.CreateHandle(nullptr);
   GetWindowRect(again.Binding(0).View(), &before);
   EXPECT_EQ(before.right - before.left, after.right - after.left);
+  EXPECT_EQ(ListView_GetColumnWidth(again.RegistryValues().View(), 1), 222);
 }
 
 }  // namespace
