@@ -516,12 +516,13 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       break;
     case cmCreateLogfile:
     case cmIncrementalCompare: {
-      const ::ChooseFile choose = [this](std::string& file) {
-        return ChooseFile(true, "Speichere eine Logdatei", "Logdatei (*.TSL)", "TSL", file);
+      bool chosen = false;
+      const ::ChooseFile choose = [this, &chosen](std::string& file) {
+        return chosen = ChooseFile(true, "Speichere eine Logdatei", "Logdatei (*.TSL)", "TSL", file);
       };
       if (id == cmCreateLogfile) CreateLogfile(ws_, choose);
       else IncrementalCompare(ws_, choose);
-      if (!ws_.CurrentResultFile().empty()) ShowResult();
+      if (chosen) ShowResult();
       break;
     }
     case cmStoreConfigurationAs:
