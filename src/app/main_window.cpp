@@ -118,10 +118,50 @@ const struct {
 
 // The designed client area; the pages above the status band, a tab's tree at 40 per
 // cent of the width with its list beside it.
-constexpr LONG kWidth = 760, kHeight = 520;
-constexpr RECT kPagesRect{4, 4, kWidth - 4, kHeight - 28}, kTabsRect{10, 28, kWidth - 10, kHeight - 34};
+constexpr LONG kWidth = 760, kHeight = 546, kTop = 30;  // the toolbar above the pages
+constexpr RECT kPagesRect{4, kTop, kWidth - 4, kHeight - 28}, kTabsRect{10, kTop + 24, kWidth - 10, kHeight - 34};
 constexpr LONG kSplit = 16 + (kWidth - 32) * 2 / 5;
-constexpr RECT kTreeRect{16, 52, kSplit, kHeight - 40}, kListRect{kSplit + 4, 52, kWidth - 16, kHeight - 40};
+constexpr RECT kTreeRect{16, kTop + 48, kSplit, kHeight - 40};
+constexpr RECT kListRect{kSplit + 4, kTop + 48, kWidth - 16, kHeight - 40};
+
+// The toolbar: command and its picture among the common controls' standard pictures
+// (the view pictures follow the 15 standard ones).
+constexpr int kView = 15;
+const struct {
+  int command, image;
+} kToolbar[] = {{cmLoadSelection, STD_FILEOPEN}, {cmSaveSelection, STD_FILESAVE},
+                {cmLoadResult, kView + VIEW_DETAILS}, {0, 0},
+                {cmWizard, kView + VIEW_VIEWMENU}, {cmRestoreAll, STD_UNDO}, {0, 0},
+                {cmStoreConfiguration, STD_FILENEW}, {cmCreateLogfile, STD_REPLACE},
+                {cmIncrementalCompare, STD_REDOW}, {0, 0},
+                {cmDuplicates, STD_COPY}, {cmTempFiles, STD_DELETE}, {cmEmptyFolders, kView + VIEW_PARENTFOLDER},
+                {0, 0}, {cmRefresh, kView + VIEW_SORTNAME}, {cmOptions, STD_PROPERTIES}, {cmHelp, STD_HELP}};
+
+// A command's menu caption, and its hint: each single "&" removed, "&&" made one "&".
+const MenuEntry* EntryOf(int command) {
+  auto find = [command](const auto& entries) -> const MenuEntry* {
+    for (const MenuEntry& e : entries)
+      if (e.id == command) return &e;
+    return nullptr;
+  };
+  if (const MenuEntry* e = find(kFileMenu)) return e;
+  if (const MenuEntry* e = find(kWizardMenu)) return e;
+  if (const MenuEntry* e = find(kActionMenu)) return e;
+  if (const MenuEntry* e = find(kExtrasMenu)) return e;
+  if (const MenuEntry* e = find(kOptionsMenu)) return e;
+  return find(kHelpMenu);
+}
+
+std::string HintOf(const std::string& caption) {
+  std::string hint;
+  for (size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '\t') break;  // the key shown in the menu
+    if (caption[i] == '&' && !(i + 1 < caption.size() && caption[i + 1] == '&')) continue;
+    if (caption[i] == '&') ++i;
+    hint += caption[i];
+  }
+  return hint;
+}
 
 }  // namespace
 
@@ -154,6 +194,7 @@ void TfMain::CreateControls() {
   images_ = CreateProgramImages(Dpi());
   states_ = CreateStateImages(Dpi());
   CreateMenus();
+  CreateToolbar();
   pages_ = AddControl(WC_TABCONTROLW, "", WS_CLIPSIBLINGS | WS_TABSTOP, kPagesRect, akAll, 10);
   AddTab(pages_, 0, "Auswahl: Registry, Laufwerke");
   AddTab(pages_, 1, "Betrachten des Installationsprotokolls");
@@ -181,6 +222,29 @@ void TfMain::CreateMenus() {
   AppendPopup(bar, MakeMenu(kOptionsMenu), "&Optionen");
   AppendPopup(bar, MakeMenu(kHelpMenu), "&Hilfe");
   SetMenu(Handle(), bar);
+}
+
+void TfMain::CreateToolbar() {
+  toolbar_ = AddControl(TOOLBARCLASSNAMEW, "",
+                        TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
+                        {2, 2, kWidth - 2, kTop - 2}, akLeft | akTop | akRight, 13);
+  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageW(toolbar_, TB_LOADIMAGES, Dpi() > 120 ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
+               reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+  SendMessageW(toolbar_, TB_LOADIMAGES, Dpi() > 120 ? IDB_VIEW_LARGE_COLOR : IDB_VIEW_SMALL_COLOR,
+               reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+  std::vector<TBBUTTON> buttons;
+  for (const auto& b : kToolbar) {
+    TBBUTTON button{};
+    button.iBitmap = b.command == 0 ? 0 : b.image;
+    button.idCommand = b.command;
+    const MenuEntry* entry = b.command == 0 ? nullptr : EntryOf(b.command);
+    button.fsState = entry != nullptr && entry->built ? TBSTATE_ENABLED : 0;
+    button.fsStyle = b.command == 0 ? BTNS_SEP : BTNS_BUTTON;
+    button.iString = -1;
+    buttons.push_back(button);
+  }
+  SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
 }
 
 void TfMain::BindTree(HWND view, Tree& tree, bool selection) {
@@ -312,7 +376,8 @@ void TfMain::CreateSelectionPage() {
     const char* names[] = {"RegViewSplitter", "DriveSelSplitter", "SystemSelectSplitter"};
     tab_controls_.push_back({tree, list, AddSplitter(tree, list, names[i])});
   }
-  HWND noCheck = AddControl(WC_LISTVIEWW, "", listStyle, {16, 52, kSplit, kHeight - 70}, akLeft | akTop | akBottom, 40);
+  HWND noCheck =
+      AddControl(WC_LISTVIEWW, "", listStyle, {16, kTop + 48, kSplit, kHeight - 70}, akLeft | akTop | akBottom, 40);
   no_check_.Attach(noCheck, {{"Diese Dateien nicht prüfen:", 300}}, Dpi());
   lists_.emplace_back(noCheck, "NoCheck");
   HWND add = AddButton("Hinzufügen", {16, kHeight - 65, 96, kHeight - 40}, akLeft | akBottom, cmNoCheckAdd);
@@ -466,7 +531,6 @@ bool TfMain::ChooseFile(bool save, const char* title, const char* filter, const 
 void TfMain::ShowResult() {
   const std::string& file = ws_.CurrentResultFile();
   SetCaption(file + " " + ProductName);
-  EnableMenuItem(GetMenu(Handle()), cmRestoreAll, MF_BYCOMMAND | MF_GRAYED);  // restore-all comes later
   ShowPage(1, 0);
 }
 
@@ -554,6 +618,14 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       if (header.code == TCN_SELCHANGE) {
         ShowTab(TabCtrl_GetCurSel(header.hwndFrom));
+        return 0;
+      }
+      if (header.code == TTN_GETDISPINFOW) {  // the hint of a toolbar button
+        auto& info = *reinterpret_cast<NMTTDISPINFOW*>(lp);
+        if (const MenuEntry* entry = EntryOf(static_cast<int>(header.idFrom))) {
+          hint_ = platform::Utf8ToWide(HintOf(tr(entry->caption)));
+          info.lpszText = hint_.data();
+        }
         return 0;
       }
       LRESULT result = 0;

@@ -40,6 +40,7 @@ class TfMain : public TfTSW_BasicForm {
 
  private:
   void CreateMenus();
+  void CreateToolbar();
   void CreateSelectionPage();
   void CreateResultPage();
   void BindTree(HWND view, Tree& tree, bool selection);
@@ -59,7 +60,8 @@ class TfMain : public TfTSW_BasicForm {
 
   Workspace& ws_;
   StatusBar status_;
-  HWND pages_ = nullptr, tabs_ = nullptr, result_tabs_ = nullptr;
+  HWND pages_ = nullptr, tabs_ = nullptr, result_tabs_ = nullptr, toolbar_ = nullptr;
+  std::wstring hint_;  // the text of the hint shown
   HIMAGELIST images_ = nullptr, states_ = nullptr;
   std::vector<std::unique_ptr<TreeViewBinding>> bindings_;  // RegView, DriveSel, SystemSelect, then the results
   std::vector<std::vector<HWND>> tab_controls_;             // the controls of each selection tab
