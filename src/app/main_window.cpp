@@ -9,6 +9,7 @@
 #include <variant>
 
 #include "app/commands.h"
+#include "app/main_commands.h"
 #include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/interaction.h"
@@ -23,65 +24,6 @@
 #include "ui/images.h"
 
 namespace {
-
-// Menu commands. The ones of later parts of the program are present but disabled.
-enum Cmd : int {
-  cmLoadSelection = 1000, cmSaveSelection, cmResetSelection, cmRestoreSavedConfiguration, cmLoadResult, cmExit,
-  cmWizard, cmWizardOld, cmWizardInstall, cmWizardRemove, cmRestoreAll,
-  cmStoreConfiguration, cmCreateLogfile, cmIncrementalCompare, cmDuplicates, cmTempFiles, cmFileBackup, cmFonts,
-  cmExistingPrograms, cmInstallFiles, cmWebClean, cmEmptyFolders, cmStoreConfigurationAs, cmCompareTwo, cmRefresh,
-  cmOptions, cmHelp, cmWelcome,
-  cmNoCheckAdd = 1100, cmNoCheckDelete, cmDontWatchFiles,
-};
-
-struct MenuEntry {
-  int id;  // 0: separator
-  const char* caption;
-  bool built;  // its command exists in this version
-};
-
-const MenuEntry kFileMenu[] = {
-    {cmLoadSelection, "&Lade Auswahl", true}, {cmSaveSelection, "&Speichere Auswahl", true},
-    {cmResetSelection, "&Zurücksetzen der Auswahl", true}, {0, nullptr, false},
-    {cmRestoreSavedConfiguration, "&Wiederherstellen der gespeicherten Konfiguration", true}, {0, nullptr, false},
-    {cmLoadResult, "Lade &Ergebnisdatei (Installationsprotokoll)", true}, {0, nullptr, false},
-    {cmExit, "&Beenden\tAlt+F4", true}};
-const MenuEntry kWizardMenu[] = {
-    {cmWizard, "&Assistenten starten", false}, {cmWizardOld, "A&ssistenten starten (alte Version)", false},
-    {cmWizardInstall, "&Neues Programm installieren", false}, {cmWizardRemove, "&Programm entfernen", false},
-    {0, nullptr, false}, {cmRestoreAll, "A&lles wiederherstellen", false}};
-const MenuEntry kActionMenu[] = {
-    {cmStoreConfiguration, "&Speichere aktuelle Konfiguration", true},
-    {cmCreateLogfile, "&Erstelle Installationsprotokoll (vergleiche)", true},
-    {cmIncrementalCompare, "&Inkrementelles Vergleichen", true}, {0, nullptr, false},
-    {cmDuplicates, "&Doppelte Dateien suchen und löschen", false},
-    {cmTempFiles, "&Temp-Dateien suchen und löschen", false}, {cmFileBackup, "Dateien-&Backup", false},
-    {cmFonts, "Schri&ften deinstallieren", false}, {cmExistingPrograms, "Bestehende &Programme löschen", false},
-    {cmInstallFiles, "I&nstallationsdateien erzeugen", false}, {cmWebClean, "Internetbereich aufräumen", false},
-    {cmEmptyFolders, "&Leere Ordner suchen", false}, {0, nullptr, false},
-    {cmRefresh, "A&nsicht aktualisieren\tF5", true}};
-const MenuEntry kExtrasMenu[] = {{cmStoreConfigurationAs, "&Speichere Konfiguration unter", true},
-                                 {cmCompareTwo, "&Vergleiche zwei Konfigurationen", false}};
-const MenuEntry kOptionsMenu[] = {{cmOptions, "&Einstellungen", false}};
-const MenuEntry kHelpMenu[] = {{cmHelp, "&Hilfe\tF1", true}, {cmWelcome, "&Willkommen", false}};
-
-template <size_t N>
-HMENU MakeMenu(const MenuEntry (&entries)[N]) {
-  HMENU menu = CreatePopupMenu();
-  for (const MenuEntry& e : entries) {
-    if (e.id == 0) {
-      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-      continue;
-    }
-    AppendMenuW(menu, MF_STRING | (e.built ? 0 : MF_GRAYED), static_cast<UINT_PTR>(e.id),
-                platform::Utf8ToWide(tr(e.caption)).c_str());
-  }
-  return menu;
-}
-
-void AppendPopup(HMENU bar, HMENU popup, const char* caption) {
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), platform::Utf8ToWide(tr(caption)).c_str());
-}
 
 void AddTab(HWND tabs, int index, const char* caption) {
   const std::wstring text = platform::Utf8ToWide(tr(caption));
@@ -123,45 +65,6 @@ constexpr RECT kPagesRect{4, kTop, kWidth - 4, kHeight - 28}, kTabsRect{10, kTop
 constexpr LONG kSplit = 16 + (kWidth - 32) * 2 / 5;
 constexpr RECT kTreeRect{16, kTop + 48, kSplit, kHeight - 40};
 constexpr RECT kListRect{kSplit + 4, kTop + 48, kWidth - 16, kHeight - 40};
-
-// The toolbar: command and its picture among the common controls' standard pictures
-// (the view pictures follow the 15 standard ones).
-constexpr int kView = 15;
-const struct {
-  int command, image;
-} kToolbar[] = {{cmLoadSelection, STD_FILEOPEN}, {cmSaveSelection, STD_FILESAVE},
-                {cmLoadResult, kView + VIEW_DETAILS}, {0, 0},
-                {cmWizard, kView + VIEW_VIEWMENU}, {cmRestoreAll, STD_UNDO}, {0, 0},
-                {cmStoreConfiguration, STD_FILENEW}, {cmCreateLogfile, STD_REPLACE},
-                {cmIncrementalCompare, STD_REDOW}, {0, 0},
-                {cmDuplicates, STD_COPY}, {cmTempFiles, STD_DELETE}, {cmEmptyFolders, kView + VIEW_PARENTFOLDER},
-                {0, 0}, {cmRefresh, kView + VIEW_SORTNAME}, {cmOptions, STD_PROPERTIES}, {cmHelp, STD_HELP}};
-
-// A command's menu caption, and its hint: each single "&" removed, "&&" made one "&".
-const MenuEntry* EntryOf(int command) {
-  auto find = [command](const auto& entries) -> const MenuEntry* {
-    for (const MenuEntry& e : entries)
-      if (e.id == command) return &e;
-    return nullptr;
-  };
-  if (const MenuEntry* e = find(kFileMenu)) return e;
-  if (const MenuEntry* e = find(kWizardMenu)) return e;
-  if (const MenuEntry* e = find(kActionMenu)) return e;
-  if (const MenuEntry* e = find(kExtrasMenu)) return e;
-  if (const MenuEntry* e = find(kOptionsMenu)) return e;
-  return find(kHelpMenu);
-}
-
-std::string HintOf(const std::string& caption) {
-  std::string hint;
-  for (size_t i = 0; i < caption.size(); ++i) {
-    if (caption[i] == '\t') break;  // the key shown in the menu
-    if (caption[i] == '&' && !(i + 1 < caption.size() && caption[i + 1] == '&')) continue;
-    if (caption[i] == '&') ++i;
-    hint += caption[i];
-  }
-  return hint;
-}
 
 }  // namespace
 
@@ -211,40 +114,13 @@ void TfMain::CreateControls() {
   ShowPage(0, 0);
 }
 
-void TfMain::CreateMenus() {
-  HMENU bar = CreateMenu();
-  AppendPopup(bar, MakeMenu(kFileMenu), "&Datei");
-  AppendPopup(bar, MakeMenu(kWizardMenu), "A&ssistent");
-  HMENU action = MakeMenu(kActionMenu);
-  InsertMenuW(action, cmRefresh, MF_BYCOMMAND | MF_POPUP, reinterpret_cast<UINT_PTR>(MakeMenu(kExtrasMenu)),
-              platform::Utf8ToWide(tr("E&xtras")).c_str());
-  AppendPopup(bar, action, "&Aktion");
-  AppendPopup(bar, MakeMenu(kOptionsMenu), "&Optionen");
-  AppendPopup(bar, MakeMenu(kHelpMenu), "&Hilfe");
-  SetMenu(Handle(), bar);
-}
+void TfMain::CreateMenus() { SetMenu(Handle(), CreateMainMenu()); }
 
 void TfMain::CreateToolbar() {
   toolbar_ = AddControl(TOOLBARCLASSNAMEW, "",
                         TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
                         {2, 2, kWidth - 2, kTop - 2}, akLeft | akTop | akRight, 13);
-  SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageW(toolbar_, TB_LOADIMAGES, Dpi() > 120 ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
-               reinterpret_cast<LPARAM>(HINST_COMMCTRL));
-  SendMessageW(toolbar_, TB_LOADIMAGES, Dpi() > 120 ? IDB_VIEW_LARGE_COLOR : IDB_VIEW_SMALL_COLOR,
-               reinterpret_cast<LPARAM>(HINST_COMMCTRL));
-  std::vector<TBBUTTON> buttons;
-  for (const auto& b : kToolbar) {
-    TBBUTTON button{};
-    button.iBitmap = b.command == 0 ? 0 : b.image;
-    button.idCommand = b.command;
-    const MenuEntry* entry = b.command == 0 ? nullptr : EntryOf(b.command);
-    button.fsState = entry != nullptr && entry->built ? TBSTATE_ENABLED : 0;
-    button.fsStyle = b.command == 0 ? BTNS_SEP : BTNS_BUTTON;
-    button.iString = -1;
-    buttons.push_back(button);
-  }
-  SendMessageW(toolbar_, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));
+  FillToolbar(toolbar_, Dpi());
 }
 
 void TfMain::BindTree(HWND view, Tree& tree, bool selection) {
@@ -622,10 +498,8 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       if (header.code == TTN_GETDISPINFOW) {  // the hint of a toolbar button
         auto& info = *reinterpret_cast<NMTTDISPINFOW*>(lp);
-        if (const MenuEntry* entry = EntryOf(static_cast<int>(header.idFrom))) {
-          hint_ = platform::Utf8ToWide(HintOf(tr(entry->caption)));
-          info.lpszText = hint_.data();
-        }
+        hint_ = platform::Utf8ToWide(CommandHint(static_cast<int>(header.idFrom)));
+        if (!hint_.empty()) info.lpszText = hint_.data();
         return 0;
       }
       LRESULT result = 0;

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/main_commands.h"
 #include "app/main_window.h"
 #include "core/identity.h"
 #include "core/settings.h"
@@ -224,6 +225,17 @@ TEST_F(MainWindowTest, SplitterAndColumnWidthsAreKept) {
   GetWindowRect(again.Binding(0).View(), &before);
   EXPECT_EQ(before.right - before.left, after.right - after.left);
   EXPECT_EQ(ListView_GetColumnWidth(again.RegistryValues().View(), 1), 222);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainCommands, HintsAreTheCaptionsWithoutAmpersandsAndKeys) {
+  EXPECT_EQ(CommandHint(cmLoadResult), "Lade Ergebnisdatei (Installationsprotokoll)");
+  EXPECT_EQ(CommandHint(cmRefresh), "Ansicht aktualisieren");
+  EXPECT_EQ(CommandHint(cmFonts), "Schriften deinstallieren");
+  EXPECT_EQ(CommandHint(1), "");
 }
 
 }  // namespace

@@ -1,0 +1,25 @@
+// The main window's commands: their ids, the menu bar with every command (the ones of
+// later parts of the program disabled), the toolbar and each command's hint.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Menu commands. The ones of later parts of the program are present but disabled.
+enum Cmd : int {
+  cmLoadSelection = 1000, cmSaveSelection, cmResetSelection, cmRestoreSavedConfiguration, cmLoadResult, cmExit,
+  cmWizard, cmWizardOld, cmWizardInstall, cmWizardRemove, cmRestoreAll,
+  cmStoreConfiguration, cmCreateLogfile, cmIncrementalCompare, cmDuplicates, cmTempFiles, cmFileBackup, cmFonts,
+  cmExistingPrograms, cmInstallFiles, cmWebClean, cmEmptyFolders, cmStoreConfigurationAs, cmCompareTwo, cmRefresh,
+  cmOptions, cmHelp, cmWelcome,
+  cmNoCheckAdd = 1100, cmNoCheckDelete, cmDontWatchFiles,
+};
+
+// The menu bar: Datei, Assistent, Aktion (with Extras), Optionen, Hilfe.
+HMENU CreateMainMenu();
+// The toolbar's buttons with the common controls' standard pictures.
+void FillToolbar(HWND toolbar, int dpi);
+// The hint of a command: its caption with each single "&" removed and "&&" made one
+// "&" (empty for an unknown command).
+std::string CommandHint(int command);
