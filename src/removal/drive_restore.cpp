@@ -44,17 +44,12 @@ class DriveRestore {
   }
 
   void Run() {
-    TreeNode& start = *request_.Start;
-    reader_.emplace(request_.Result);
-    if (!run_.Selective()) ExpandStoredSubtree(*reader_, ResultSection::Drives, start);
-    run_.Walk(
-        start, [&](TreeNode& node) { BringBackFolder(node); },
+    run_.Run(
+        ResultSection::Drives, true, [&](TreeNode& node) { BringBackFolder(node); },
         [&](TreeNode& node) {
           Files(node);
           TakeBackFolder(node);
         });
-    reader_.reset();  // closed before the file is written
-    run_.RecordInResultFile(ResultSection::Drives, start.Owner());
   }
 
  private:
@@ -104,7 +99,7 @@ class DriveRestore {
     if (!FolderOf(node, full, stored)) return;
     std::optional<bool> storeFolder;  // looked at once per folder, when needed
     bool alteredDone = false;
-    for (const NodeRecord& rec : reader_->Records(ResultSection::Drives, node)) {
+    for (const NodeRecord& rec : run_.Reader().Records(ResultSection::Drives, node)) {
       if (!run_.TakesPart(rec.Name)) continue;
       const int32_t kind = run_.Kind(rec.Status);
       const std::string target = full + rec.Name, text = FileText(rec.File);
@@ -176,7 +171,6 @@ class DriveRestore {
 
   const RestoreRequest& request_;
   RestoreRun run_;
-  std::optional<ResultReader> reader_;
   std::string store_;
   bool use_store_;
   std::vector<SharedDllEntry> shared_;

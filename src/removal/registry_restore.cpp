@@ -107,18 +107,13 @@ class RegistryRestore {
         empty_text_(ReadSettingText("EmptyText")) {}
 
   void Run() {
-    TreeNode& start = *request_.Start;
-    reader_.emplace(request_.Result);
-    if (!run_.Selective()) ExpandStoredSubtree(*reader_, ResultSection::Registry, start);
     // Parents before children for creation, after them for deletion.
-    run_.Walk(
-        start, [&](TreeNode& node) { BringBackKey(node); },
+    run_.Run(
+        ResultSection::Registry, true, [&](TreeNode& node) { BringBackKey(node); },
         [&](TreeNode& node) {
           Values(node);
           TakeBackKey(node);
         });
-    reader_.reset();  // closed before the file is written
-    run_.RecordInResultFile(ResultSection::Registry, start.Owner());
   }
 
  private:
@@ -158,7 +153,7 @@ class RegistryRestore {
   }
 
   void Values(TreeNode& node) {
-    const std::vector<NodeRecord> records = reader_->Records(ResultSection::Registry, node);
+    const std::vector<NodeRecord> records = run_.Reader().Records(ResultSection::Registry, node);
     if (records.empty()) return;
     const KeyOf key = KeyOfNode(node);
     const bool shared = IsSharedDlls(node, key);
@@ -244,7 +239,6 @@ class RegistryRestore {
 
   const RestoreRequest& request_;
   RestoreRun run_;
-  std::optional<ResultReader> reader_;
   std::string default_text_, empty_text_;
   int32_t counter_answer_ = 0;  // 0 ask, 1 delete, 2 keep: the files whose counter reached zero
 };

@@ -94,6 +94,12 @@ void RestoreRun::Walk(TreeNode& start, const std::function<void(TreeNode&)>& dow
   }
 }
 
-void RestoreRun::RecordInResultFile(ResultSection section, Tree& tree) {
-  if (request_.Execute) MarkDoneInResultFile(request_.Result, section, done_, tree);
+void RestoreRun::Run(ResultSection section, bool expandStored, const std::function<void(TreeNode&)>& down,
+                     const std::function<void(TreeNode&)>& up) {
+  TreeNode& start = *request_.Start;
+  reader_.emplace(request_.Result);
+  if (expandStored && !Selective()) ExpandStoredSubtree(*reader_, section, start);
+  Walk(start, down, up);
+  reader_.reset();  // closed before the file is written
+  if (request_.Execute) MarkDoneInResultFile(request_.Result, section, done_, start.Owner());
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -38,11 +39,18 @@ class RestoreRun {
   // Executed without a selection list, each node is then greyed and marked done,
   // unless one of its own actions failed: what was not done stays to do.
   void Walk(TreeNode& start, const std::function<void(TreeNode&)>& down, const std::function<void(TreeNode&)>& up);
-  // Executed: the statuses and the tree written back into the result file.
-  void RecordInResultFile(ResultSection section, Tree& tree);
+  // One whole run over the request's start node: the result file opened, the keys
+  // and folders inside a new or deleted start read from their stored copies (with
+  // expandStored, without a selection list), the walk, the file closed again and,
+  // executed, the statuses and the tree written back into it.
+  void Run(ResultSection section, bool expandStored, const std::function<void(TreeNode&)>& down,
+           const std::function<void(TreeNode&)>& up);
+  // The result file's records during Run.
+  ResultReader& Reader() { return *reader_; }
 
  private:
   const RestoreRequest& request_;
+  std::optional<ResultReader> reader_;
   int32_t mask_;
   std::vector<DoneRecord> done_;
   size_t failures_ = 0;

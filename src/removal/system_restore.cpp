@@ -47,23 +47,19 @@ class SystemRestore {
   explicit SystemRestore(const RestoreRequest& request) : request_(request), run_(request) {}
 
   void Run() {
-    TreeNode& start = *request_.Start;
-    reader_.emplace(request_.Result);
-    run_.Walk(start, nullptr, [&](TreeNode& node) {  // children first
+    run_.Run(ResultSection::SystemFiles, false, nullptr, [&](TreeNode& node) {  // children first
       if (const std::optional<SectionOf> section = Section(node)) {
         Entries(node, *section);
         TakeBackSection(node, *section);
       }
     });
-    reader_.reset();  // closed before the file is written
-    run_.RecordInResultFile(ResultSection::SystemFiles, start.Owner());
   }
 
  private:
   void Entries(TreeNode& node, const SectionOf& s) {
     const std::string path = WithoutFolder(s.file) + " [" + s.section + "]";
     bool alteredDone = false;
-    for (const NodeRecord& rec : reader_->Records(ResultSection::SystemFiles, node, s.kind)) {
+    for (const NodeRecord& rec : run_.Reader().Records(ResultSection::SystemFiles, node, s.kind)) {
       if (!run_.TakesPart(rec.Name)) continue;
       const int32_t kind = run_.Kind(rec.Status);
       const std::string& value = rec.Entry.Value;
@@ -105,7 +101,6 @@ class SystemRestore {
 
   const RestoreRequest& request_;
   RestoreRun run_;
-  std::optional<ResultReader> reader_;
 };
 
 }  // namespace
