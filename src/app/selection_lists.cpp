@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -54,11 +53,8 @@ std::vector<RawValue> ReadValues(HKEY key) {
     v.data.resize(v.readable ? dataLen : 0);
     values.push_back(std::move(v));
   }
+  // Sorted by name: the unnamed value (an empty name) comes first.
   platform::SortByName(values, [](const RawValue& v) { return std::wstring_view(v.name); });
-  // The unnamed value comes first (an empty name sorts first already; kept explicit).
-  for (size_t i = 1; i < values.size(); ++i)
-    if (values[i].name.empty()) std::rotate(values.begin(), values.begin() + static_cast<ptrdiff_t>(i),
-                                            values.begin() + static_cast<ptrdiff_t>(i) + 1);
   return values;
 }
 
