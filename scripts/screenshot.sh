@@ -2,8 +2,11 @@
 # Takes a screenshot of the program for people: screenshot.sh OUT.png SECONDS [ARGS...]
 # starts Quitaway.exe with ARGS in a virtual desktop on a virtual display,
 # waits SECONDS and saves the screen. QW_ARCH as for the other helpers; QW_DPI sets
-# the prefix's DPI (default 96), QW_SCREEN the desktop's size (default 1024x768). The
-# prefix is build/shot-prefix-<arch>, made once.
+# the prefix's DPI (default 96), QW_SCREEN the desktop's size (default 1024x768).
+# QW_KEYS: key steps typed after SECONDS, separated by blanks, each an xdotool key
+# name ("alt+o", "Return"), "wait:N" (N seconds) or "click:X Y" written "click:X,Y"
+# (a left click there), e.g. QW_KEYS="alt+o e wait:2".
+# The prefix is build/shot-prefix-<arch>, made once.
 set -euo pipefail
 QW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 QW_ARCH=${QW_ARCH:-x86_64}
@@ -23,5 +26,13 @@ sleep 1
 DISPLAY=$display "$QW_WINE" explorer /desktop=shot,"$screen" "$QW_ROOT/build/$QW_ARCH/bin/Quitaway.exe" "$@" \
   >/dev/null 2>&1 &
 sleep "$WAIT"
+for step in ${QW_KEYS:-}; do
+  case $step in
+    wait:*) sleep "${step#wait:}" ;;
+    click:*) pos=${step#click:}; DISPLAY=$display xdotool mousemove "${pos%,*}" "${pos#*,}" click 1; sleep 0.5 ;;
+    *) DISPLAY=$display xdotool key "$step"; sleep 0.3 ;;
+  esac
+done
+sleep 0.5
 import -display "$display" -window root "$OUT"
 echo "$OUT"

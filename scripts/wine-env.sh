@@ -24,7 +24,7 @@ mkdir -p "$XDG_DATA_HOME"
 
 # Makes the prefix once (under a lock, tests may start in parallel).
 qw_ensure_prefix() {
-  [ -f "$WINEPREFIX/.qw-ready" ] && return 0
+  [ -f "$WINEPREFIX/.qw-ready" ] && { qw_wine_fonts; return 0; }
   mkdir -p "$(dirname "$WINEPREFIX")"
   (
     flock 9
@@ -36,6 +36,15 @@ qw_ensure_prefix() {
       touch "$WINEPREFIX/.qw-ready"
     fi
   ) 9>"$WINEPREFIX.lock"
+  qw_wine_fonts
+}
+
+# Wine's own fonts (Tahoma, and Marlett for the caption buttons) come in a package
+# of their own on Debian, which this Wine does not look into: the prefix gets copies.
+qw_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] && [ ! -f "$fonts/marlett.ttf" ] || return 0
+  cp /usr/share/wine/fonts/*.ttf "$fonts/" 2>/dev/null || true
 }
 
 # True when this host can run 32-bit Wine.

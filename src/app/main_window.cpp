@@ -10,6 +10,7 @@
 
 #include "app/commands.h"
 #include "app/main_commands.h"
+#include "app/options_dialog.h"
 #include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/interaction.h"
@@ -22,16 +23,9 @@
 #include "app/selection_lists.h"
 #include "snapshot/selection_trees.h"
 #include "ui/images.h"
+#include "ui/tab_control.h"
 
 namespace {
-
-void AddTab(HWND tabs, int index, const char* caption) {
-  const std::wstring text = platform::Utf8ToWide(tr(caption));
-  TCITEMW item{};
-  item.mask = TCIF_TEXT;
-  item.pszText = const_cast<wchar_t*>(text.c_str());
-  TabCtrl_InsertItem(tabs, index, &item);
-}
 
 constexpr UINT kExpandAllMessage = WM_APP + 1;  // wParam: tree, lParam: node
 
@@ -475,6 +469,11 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       RefreshSelectionTrees(ws_.RegView, ws_.DriveSel, ws_.SystemSelect, ws_.Context());
       UI().SetStatusText(StatusControl::Statuspanel, "Status");
       if (TreeNode* selected = bindings_[0]->Selected()) NodeSelected(0, *selected);
+      break;
+    }
+    case cmOptions: {
+      TfOptions options;
+      options.ShowModal(Handle());
       break;
     }
     case cmHelp:

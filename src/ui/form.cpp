@@ -11,6 +11,7 @@
 #include "core/translate.h"
 #include "platform/text.h"
 #include "ui/placement.h"
+#include "ui/tab_control.h"
 
 namespace {
 
@@ -83,6 +84,32 @@ TBasicFormFRM::~TBasicFormFRM() {
     DestroyWindow(hwnd_);
   }
   if (font_ != nullptr) DeleteObject(font_);
+  ForgetTabBodies();
+}
+
+HBRUSH TBasicFormFRM::TabBodyBrush(HWND control, COLORREF& colour) {
+  RECT r;
+  if (!GetWindowRect(control, &r)) return nullptr;
+  for (TabBody& body : tab_bodies_) {
+    RECT tabs, inside;
+    if (!IsWindowVisible(body.tabs) || !GetWindowRect(body.tabs, &tabs) || !IntersectRect(&inside, &tabs, &r) ||
+        !EqualRect(&inside, &r))
+      continue;
+    if (body.brush == nullptr) {
+      body.colour = TabBodyColour(body.tabs);
+      body.brush = CreateSolidBrush(body.colour);
+    }
+    colour = body.colour;
+    return body.brush;
+  }
+  return nullptr;
+}
+
+void TBasicFormFRM::ForgetTabBodies() {
+  for (TabBody& body : tab_bodies_) {
+    if (body.brush != nullptr) DeleteObject(body.brush);
+    body.brush = nullptr;
+  }
 }
 
 void TBasicFormFRM::SetDesignSize(SIZE client) { layout_.SetDesignSize(client); }
@@ -96,6 +123,7 @@ void TBasicFormFRM::CreateHandle(HWND owner) {
   CreateWindowExW(ExStyle(), kClassName, platform::Utf8ToWide(title).c_str(), Style(), CW_USEDEFAULT, CW_USEDEFAULT,
                   0, 0, owner, nullptr, GetModuleHandleW(nullptr), this);
   if (hwnd_ == nullptr) throw EQuitawayError(tr("Das Fenster konnte nicht angelegt werden"));
+  caption_bar_.Attach(hwnd_);
   CreateControls();  // may still set the design size (a box measures its text)
   const SIZE design = layout_.DesignSize();
   RECT frame{0, 0, Scale(design.cx), Scale(design.cy)};
@@ -198,6 +226,19 @@ LRESULT TBasicFormFRM::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return TRUE;
       }
       break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      COLORREF colour = 0;
+      if (HBRUSH brush = TabBodyBrush(reinterpret_cast<HWND>(lp), colour)) {
+        SetBkColor(reinterpret_cast<HDC>(wp), colour);
+        return reinterpret_cast<LRESULT>(brush);
+      }
+      break;
+    }
+    case WM_SYSCOLORCHANGE:
+    case WM_THEMECHANGED:
+      ForgetTabBodies();
+      break;
     case DM_GETDEFID:
       return default_id_ != 0 ? MAKELRESULT(default_id_, DC_HASDEFID) : 0;
     case WM_SIZE:
@@ -242,7 +283,10 @@ LRESULT TBasicFormFRM::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT TBasicFormFRM::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   try {
-    return HandleMessage(msg, wp, lp);
+    const LRESULT result = HandleMessage(msg, wp, lp);
+    // Only these: after others (a close) the form may be gone already.
+    if (msg == WM_NCPAINT || msg == WM_NCACTIVATE || msg == WM_SETTEXT) caption_bar_.AfterSystem(msg, wp);
+    return result;
   } catch (const EAbort&) {
     return 0;  // a silent abort: the command said all it had to say
   } catch (const std::exception& e) {

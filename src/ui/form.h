@@ -10,7 +10,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "ui/caption_bar.h"
 #include "ui/layout.h"
 
 // Persistence flags of a form: what its placement store restores besides the window.
@@ -64,6 +66,9 @@ class TBasicFormFRM {
   void AddToLayout(HWND control, RECT design, uint8_t anchors) { layout_.Add(control, design, anchors); }
   Layout& Controls() { return layout_; }
   void Relayout() { layout_.Apply(hwnd_, dpi_); }
+  // Labels, check boxes and group boxes lying on this tab control take the colour of
+  // its body.
+  void AddTabBody(HWND tabs) { tab_bodies_.push_back({tabs, nullptr, 0}); }
 
   virtual void CreateControls() {}
   // The control that has the focus when the form is shown (the default button).
@@ -80,11 +85,21 @@ class TBasicFormFRM {
   static LRESULT CALLBACK Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
   void Destroyed();
+  // The brush for a control lying on a tab body, or null.
+  HBRUSH TabBodyBrush(HWND control, COLORREF& colour);
+  void ForgetTabBodies();
 
   std::string name_, caption_;
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
   Layout layout_;
+  CaptionBar caption_bar_;
+  struct TabBody {
+    HWND tabs;
+    HBRUSH brush;  // made at the first use, when the tab has its size
+    COLORREF colour;
+  };
+  std::vector<TabBody> tab_bodies_;
   int dpi_ = 96;
   int modal_result_ = 0;
   int cancel_result_ = 2;  // mrCancel
