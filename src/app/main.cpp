@@ -8,6 +8,7 @@
 #include "app/batch.h"
 #include "app/commands.h"
 #include "app/main_window.h"
+#include "app/options_dialog.h"
 #include "app/workspace.h"
 #include "core/identity.h"
 #include "core/interaction.h"
@@ -112,6 +113,7 @@ int Run() {
   try {
     OpenSettingsRegistry();
     WriteBackAllSettings();  // after the first start every setting exists
+    ApplyCaptionColorSettings();
   } catch (const std::exception& e) {
     if (batch) PrintError(e.what());
     else ShowBox(e.what(), mtError);

@@ -37,7 +37,7 @@ const MenuEntry kActionMenu[] = {
     {cmRefresh, "A&nsicht aktualisieren\tF5", true}};
 const MenuEntry kExtrasMenu[] = {{cmStoreConfigurationAs, "&Speichere Konfiguration unter", true},
                                  {cmCompareTwo, "&Vergleiche zwei Konfigurationen", false}};
-const MenuEntry kOptionsMenu[] = {{cmOptions, "&Einstellungen", false}};
+const MenuEntry kOptionsMenu[] = {{cmOptions, "&Einstellungen", true}};
 const MenuEntry kHelpMenu[] = {{cmHelp, "&Hilfe\tF1", true}, {cmWelcome, "&Willkommen", false}};
 
 template <size_t N>

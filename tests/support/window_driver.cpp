@@ -1,0 +1,70 @@
+#include "support/window_driver.h"
+
+#include "platform/text.h"
+
+namespace {
+
+// What a person does to the dialog that is shown next.
+std::function<void(HWND)> g_action;
+
+BOOL CALLBACK CollectChild(HWND child, LPARAM out) {
+  reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
+  return TRUE;
+}
+
+BOOL CALLBACK FindShownForm(HWND w, LPARAM out) {
+  if (IsWindowVisible(w) && IsWindowEnabled(w) && ClassOf(w) == "QuitawayForm") *reinterpret_cast<HWND*>(out) = w;
+  return TRUE;
+}
+
+void CALLBACK ActOnShownForm(HWND, UINT, UINT_PTR id, DWORD) {
+  HWND form = nullptr;
+  EnumThreadWindows(GetCurrentThreadId(), FindShownForm, reinterpret_cast<LPARAM>(&form));
+  if (form == nullptr) return;
+  KillTimer(nullptr, id);
+  auto action = std::move(g_action);
+  action(form);
+}
+
+}  // namespace
+
+std::string TextOf(HWND hwnd) {
+  std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(static_cast<size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+  return platform::WideToUtf8(text);
+}
+
+std::string ClassOf(HWND hwnd) {
+  wchar_t name[64] = {};
+  GetClassNameW(hwnd, name, 64);
+  return platform::WideToUtf8(name);
+}
+
+std::vector<HWND> Children(HWND parent) {
+  std::vector<HWND> list;
+  EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&list));
+  return list;
+}
+
+void WhenShown(std::function<void(HWND)> action) {
+  g_action = std::move(action);
+  SetTimer(nullptr, 0, 30, ActOnShownForm);
+}
+
+HWND ButtonOf(HWND form, const std::string& caption) {
+  for (HWND c : Children(form))
+    if (ClassOf(c) == "Button" && TextOf(c) == caption) return c;
+  return nullptr;
+}
+
+void Click(HWND form, const std::string& caption) { SendMessageW(ButtonOf(form, caption), BM_CLICK, 0, 0); }
+
+void Settle() {
+  for (const DWORD end = GetTickCount() + 50; GetTickCount() < end; Sleep(5)) {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}

@@ -1,0 +1,21 @@
+// Driving real windows from a test: their texts and children, a button by its
+// caption, an action on the dialog shown next (from inside its modal loop), and the
+// messages of a moment.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+std::string TextOf(HWND hwnd);
+std::string ClassOf(HWND hwnd);
+std::vector<HWND> Children(HWND parent);
+// The button (or check box, radio button) with this caption, or null.
+HWND ButtonOf(HWND form, const std::string& caption);
+void Click(HWND form, const std::string& caption);
+// Runs action on the program's form shown next, from inside its modal loop.
+void WhenShown(std::function<void(HWND)> action);
+// Lets the messages of the next 50 ms run (timers included).
+void Settle();
