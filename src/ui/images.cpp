@@ -1,12 +1,13 @@
 #include "ui/images.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "model/tree_images.h"
 
 namespace {
 
-enum class Shape { None, Folder, OpenFolder, Computer, Box, Mark, Drive, Document };
+enum class Shape { None, Folder, OpenFolder, Computer, Box, Ticked, Mark, Drive, Document };
 
 struct Picture {
   Shape shape;
@@ -20,8 +21,8 @@ const Picture kPictures[] = {
     {Shape::OpenFolder, RGB(245, 210, 90), nullptr},   // 1 selected
     {Shape::Computer, RGB(70, 110, 170), nullptr},     // 2 computer
     {Shape::Box, RGB(255, 255, 255), nullptr},         // 3 not selected
-    {Shape::Box, RGB(255, 255, 255), L"\u2713"},       // 4 selected
-    {Shape::Box, RGB(190, 190, 190), L"\u2713"},       // 5 partly selected
+    {Shape::Ticked, RGB(255, 255, 255), nullptr},       // 4 selected
+    {Shape::Ticked, RGB(190, 190, 190), nullptr},       // 5 partly selected
     {Shape::Folder, RGB(90, 170, 90), L"+"},           // 6 new key or folder
     {Shape::Folder, RGB(200, 80, 70), L"\u2013"},      // 7 deleted key or folder
     {Shape::Folder, RGB(80, 120, 200), L"#"},          // 8 contents changed
@@ -55,6 +56,17 @@ void Frame(HDC dc, RECT r, COLORREF colour) {
   DeleteObject(brush);
 }
 
+// A tick drawn as lines (fonts differ in whether they have the character).
+void Tick(HDC dc, int s, COLORREF colour) {
+  auto at = [s](int v) { return v * s / 16; };
+  HPEN pen = CreatePen(PS_SOLID, std::max(2, s / 8), colour);
+  HGDIOBJ old = SelectObject(dc, pen);
+  const POINT points[] = {{at(4), at(8)}, {at(7), at(11)}, {at(12), at(5)}};
+  Polyline(dc, points, 3);
+  SelectObject(dc, old);
+  DeleteObject(pen);
+}
+
 // Draws one picture into the square of size s at dc's origin (s pixels wide).
 void Draw(HDC dc, const Picture& p, int s) {
   auto at = [s](int v) { return v * s / 16; };
@@ -73,8 +85,10 @@ void Draw(HDC dc, const Picture& p, int s) {
       Fill(dc, {at(5), at(12), at(11), at(14)}, dark);
       break;
     case Shape::Box:
+    case Shape::Ticked:
       Fill(dc, {at(2), at(2), at(14), at(14)}, p.colour);
       Frame(dc, {at(2), at(2), at(14), at(14)}, dark);
+      if (p.shape == Shape::Ticked) Tick(dc, s, dark);
       break;
     case Shape::Drive:
       Fill(dc, {at(1), at(5), at(15), at(12)}, p.colour);
