@@ -136,3 +136,13 @@ std::string CommandHint(int command) {
   const MenuEntry* entry = EntryOf(command);
   return entry != nullptr ? HintOf(tr(entry->caption)) : std::string();
 }
+
+int ShowPopupMenu(HWND owner, POINT at, std::initializer_list<PopupItem> items) {
+  HMENU popup = CreatePopupMenu();
+  for (const PopupItem& item : items)
+    AppendMenuW(popup, MF_STRING | (item.enabled ? 0 : MF_GRAYED), static_cast<UINT_PTR>(item.id),
+                platform::Utf8ToWide(tr(item.caption)).c_str());
+  const int chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
+  DestroyMenu(popup);
+  return chosen;
+}

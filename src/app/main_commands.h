@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <string>
 
 // Menu commands. The ones of later parts of the program are present but disabled.
@@ -14,7 +15,17 @@ enum Cmd : int {
   cmExistingPrograms, cmInstallFiles, cmWebClean, cmEmptyFolders, cmStoreConfigurationAs, cmCompareTwo, cmRefresh,
   cmOptions, cmHelp, cmWelcome,
   cmNoCheckAdd = 1100, cmNoCheckDelete, cmDontWatchFiles,
+  cmNewKey, cmDeleteKey, cmNewValue, cmEditValue, cmDeleteValue, cmAddUserFile, cmRemoveUserFile,
 };
+
+// An entry of a popup menu.
+struct PopupItem {
+  int id;
+  const char* caption;
+  bool enabled;
+};
+// Shows a popup menu at a screen point; returns the chosen command, 0 when none.
+int ShowPopupMenu(HWND owner, POINT at, std::initializer_list<PopupItem> items);
 
 // The menu bar: Datei, Assistent, Aktion (with Extras), Optionen, Hilfe.
 HMENU CreateMainMenu();

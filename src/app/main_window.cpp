@@ -356,26 +356,6 @@ void TfMain::AddNoCheckFiles() {
   ShowNoCheck();
 }
 
-// The popup of the drive file list: "Dateien nicht überwachen" for the selected files.
-void TfMain::DriveFilesPopup(POINT at) {
-  TreeNode* folder = bindings_[1]->Selected();
-  if (folder == nullptr) return;
-  drive_files_.ReadSelection(drive_rows_);
-  HMENU popup = CreatePopupMenu();
-  AppendMenuW(popup, MF_STRING | (drive_rows_.SelectedCount() > 0 ? 0 : MF_GRAYED), cmDontWatchFiles,
-              platform::Utf8ToWide(tr("Dateien nicht überwachen")).c_str());
-  const int chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr);
-  DestroyMenu(popup);
-  if (chosen != cmDontWatchFiles) return;
-  std::string path = NodePath(*folder, true, true);
-  if (path.empty() || path.back() != '\\') path += '\\';
-  std::vector<std::string> files;
-  for (size_t i = 0; i < drive_rows_.Count(); ++i)
-    if (drive_rows_.Row(i).Selected) files.push_back(path + drive_rows_.Row(i).Caption);
-  AddToNoCheck(ws_, files);
-  ShowNoCheck();
-}
-
 bool TfMain::ChooseFile(bool save, const char* title, const char* filter, const char* extension, std::string& name) {
   std::wstring filterText = platform::Utf8ToWide(tr(filter)) + L'\0' + L"*." +
                             platform::Utf8ToWide(extension) + L'\0' + L'\0';
@@ -495,6 +475,15 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         ShowTab(TabCtrl_GetCurSel(header.hwndFrom));
         return 0;
       }
+      if (header.code == NM_DBLCLK && header.hwndFrom == drive_files_.View()) {
+        OpenDriveFile(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+        return 0;
+      }
+      if (header.code == LVN_KEYDOWN && header.hwndFrom == reg_values_.View() &&
+          reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey == VK_DELETE) {
+        DeleteSelectedValues(true);
+        return 0;
+      }
       if (header.code == TTN_GETDISPINFOW) {  // the hint of a toolbar button
         auto& info = *reinterpret_cast<NMTTDISPINFOW*>(lp);
         hint_ = platform::Utf8ToWide(CommandHint(static_cast<int>(header.idFrom)));
@@ -512,14 +501,12 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (binding.Shows(reinterpret_cast<const void*>(lp))) ExpandAll(binding, *reinterpret_cast<TreeNode*>(lp));
       return 0;
     }
-    case WM_CONTEXTMENU:
-      if (reinterpret_cast<HWND>(wp) == drive_files_.View()) {
-        POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
-        if (at.x == -1 && at.y == -1) GetCursorPos(&at);  // from the keyboard
-        DriveFilesPopup(at);
-        return 0;
-      }
+    case WM_CONTEXTMENU: {
+      POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
+      if (at.x == -1 && at.y == -1) GetCursorPos(&at);  // from the keyboard
+      if (ContextMenu(reinterpret_cast<HWND>(wp), at)) return 0;
       break;
+    }
     case WM_CLOSE:
       if (CloseQuery()) DestroyWindow(Handle());
       return 0;

@@ -56,7 +56,15 @@ class TfMain : public TfTSW_BasicForm {
   void ShowResult();
   void ShowNoCheck();
   void AddNoCheckFiles();
+  // The popups of the selection page (main_popups.cpp); false when the control has none.
+  bool ContextMenu(HWND control, POINT at);
   void DriveFilesPopup(POINT at);
+  void RegistryValuesPopup(POINT at);
+  void SystemTreePopup(POINT at);
+  // Deletes the values selected in the value list; ask: the Delete key's questions.
+  void DeleteSelectedValues(bool ask);
+  // Opens a file of the drive file list through the shell (double click).
+  void OpenDriveFile(int row);
 
   Workspace& ws_;
   StatusBar status_;

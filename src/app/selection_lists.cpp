@@ -7,6 +7,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/exceptions.h"
 #include "core/format.h"
 #include "core/interaction.h"
 #include "core/registry.h"
@@ -14,6 +15,7 @@
 #include "model/tree_images.h"
 #include "model/system_file_kind.h"
 #include "model/treetool.h"
+#include "platform/errors.h"
 #include "platform/ini_file.h"
 #include "platform/locale_format.h"
 #include "platform/text_file.h"
@@ -85,20 +87,28 @@ std::string DataText(const RawValue& v, const std::string& emptyText, int32_t& i
   return text;
 }
 
+// The key of a registry node (level 1 or deeper) opened with access; null when it
+// cannot be opened (error says why).
+HKEY OpenNodeKey(const TreeNode& node, REGSAM access, LONG& error) {
+  error = ERROR_FILE_NOT_FOUND;
+  if (node.Level() < RootKeyLevel) return nullptr;
+  const TreeNode* root = &node;
+  while (root->Level() > RootKeyLevel) root = root->Parent();
+  HKEY rootKey = RootKeyByIndex(RootKeyIndex(root->Text()));
+  if (rootKey == nullptr) return nullptr;
+  HKEY key = nullptr;
+  error = RegOpenKeyExW(rootKey, platform::Utf8ToWide(NodePath(node, false, false)).c_str(), 0, access, &key);
+  return error == ERROR_SUCCESS ? key : nullptr;
+}
+
 }  // namespace
 
 void FillRegistryValueList(const TreeNode& node, ListModel& list, const std::string& defaultText,
                            const std::string& emptyText) {
   list.Clear();
-  if (node.Level() < RootKeyLevel) return;
-  const TreeNode* root = &node;
-  while (root->Level() > RootKeyLevel) root = root->Parent();
-  HKEY rootKey = RootKeyByIndex(RootKeyIndex(root->Text()));
-  if (rootKey == nullptr) return;
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(rootKey, platform::Utf8ToWide(NodePath(node, false, false)).c_str(), 0, KEY_READ, &key) !=
-      ERROR_SUCCESS)
-    return;
+  LONG error = 0;
+  HKEY key = OpenNodeKey(node, KEY_READ, error);
+  if (key == nullptr) return;
   const std::vector<RawValue> values = ReadValues(key);
   RegCloseKey(key);
   if (values.empty()) {
@@ -106,15 +116,50 @@ void FillRegistryValueList(const TreeNode& node, ListModel& list, const std::str
     row.Caption = defaultText;
     row.SubItems = {emptyText};
     row.Image = imgStringValue;
+    row.Data = rvNone;
     list.Add(std::move(row));
     return;
   }
   for (const RawValue& v : values) {
     ListRow row;
     row.Caption = v.name.empty() ? defaultText : platform::WideToUtf8(v.name);
+    row.Data = v.name.empty() ? rvUnnamed : rvNamed;
     row.SubItems = {DataText(v, emptyText, row.Image)};
     list.Add(std::move(row));
   }
+}
+
+bool RawValueName(const ListRow& row, std::string& name) {
+  if (row.Data == rvNone) return false;
+  name = row.Data == rvUnnamed ? std::string() : row.Caption;
+  return true;
+}
+
+void DeleteRegistryValues(const TreeNode& node, const std::vector<std::string>& names) {
+  LONG error = 0;
+  HKEY key = OpenNodeKey(node, KEY_WRITE, error);  // 0x20006
+  if (key == nullptr)
+    throw EMyRegistryException(FormatMsg(tr("Der Schlüssel %s konnte nicht geöffnet werden:\r%s"),
+                                         {NodePath(node, true, false), platform::ErrorText(static_cast<uint32_t>(error))}));
+  for (const std::string& name : names) {
+    error = RegDeleteValueW(key, platform::Utf8ToWide(name).c_str());
+    if (error != ERROR_SUCCESS) {
+      RegCloseKey(key);
+      throw EMyRegistryException(FormatMsg(tr("Der Wert %s konnte nicht gelöscht werden:\r%s"),
+                                           {name, platform::ErrorText(static_cast<uint32_t>(error))}));
+    }
+  }
+  RegCloseKey(key);
+}
+
+void RemoveUserSystemFile(TreeNode& node) {
+  int kind = -1;
+  try {
+    if (node.Level() == 1) kind = KindOfEntry(node.Text());
+  } catch (const EQuitawayError&) {
+  }
+  if (kind != sfUserIni && kind != sfUserText) throw EQuitawayError(tr("Dieser Eintrag kann nicht gelöscht werden"));
+  node.Delete();
 }
 
 namespace {

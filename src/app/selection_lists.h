@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "model/list_model.h"
 #include "model/tree_model.h"
@@ -15,6 +16,19 @@
 // emptyText; a key that cannot be opened shows nothing.
 void FillRegistryValueList(const TreeNode& node, ListModel& list, const std::string& defaultText,
                            const std::string& emptyText);
+// What a row of that list stands for (its Data): a named value, the unnamed value
+// (its caption is defaultText), or no value (the line of a key without values).
+enum : int32_t { rvNamed = 0, rvUnnamed = 1, rvNone = 2 };
+// The name of the value a row stands for; false for the line of a key without values.
+bool RawValueName(const ListRow& row, std::string& name);
+// Deletes values of a registry node's key, opened for setting values only (0x20006);
+// a value that cannot be deleted raises EMyRegistryException with its name and the
+// system's reason (the values before it are gone).
+void DeleteRegistryValues(const TreeNode& node, const std::vector<std::string>& names);
+
+// The user's own entry of the system-file tree (level 1, "(INI)" or "(TXT)") goes;
+// any other node raises EQuitawayError "Dieser Eintrag kann nicht gelöscht werden".
+void RemoveUserSystemFile(TreeNode& node);
 
 // The files (not folders) of a drive or folder node, sorted by name: caption the name,
 // then size, date and time, attributes; the image is the index of the file's small

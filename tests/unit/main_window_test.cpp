@@ -8,6 +8,8 @@
 
 #include "app/main_commands.h"
 #include "app/main_window.h"
+#include "app/selection_lists.h"
+#include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/settings.h"
 #include "model/data_codes.h"
@@ -76,6 +78,63 @@ TEST_F(MainWindowTest, RegistryValueListShowsEveryKindOfValue) {
   EXPECT_EQ(ValuesOf("\\Leer"), std::vector<std::string>{"(Standard) | (leer)"});
   EXPECT_EQ(ValuesOf("\\Werte"), (std::vector<std::string>{"(Standard) | (leer)", "Roh | Binary(3), 2 bytes: 01 AB",
                                                            "Text | Größe", "Zahl | $0000001F   (31)"}));
+}
+
+// The Delete key in the value list asks first, then deletes every selected value (the
+// unnamed one by its real name) and shows what is left.
+TEST_F(MainWindowTest, DeleteKeyDeletesTheSelectedValuesAfterAsking) {
+  const std::wstring key = platform::Utf8ToWide(kKey + "\\Löschen");
+  const DWORD n = 7;
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"", REG_SZ, L"x", 4);
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Text", REG_SZ, L"y", 4);
+  RegSetKeyValueW(HKEY_CURRENT_USER, key.c_str(), L"Zahl", REG_DWORD, &n, 4);
+  ASSERT_EQ(ValuesOf("\\Löschen").size(), 3u);
+  HWND list = window_.RegistryValues().View();
+  auto select = [list](std::initializer_list<int> rows) {
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    for (int row : rows) ListView_SetItemState(list, row, LVIS_SELECTED, LVIS_SELECTED);
+  };
+  const struct {
+    std::initializer_list<int> rows;
+    int answer;  // 0: no question
+    const char* text;
+    size_t left;
+  } steps[] = {{{}, 0, "Bitte zuerst einen Wert selektieren !", 3},
+               {{0, 2}, mrCancel, "Wollen Sie 2 Werte löschen ?", 3},
+               {{0, 2}, mrYes, "Wollen Sie 2 Werte löschen ?", 1},
+               {{0}, mrYes, "Wollen Sie den markierten Wert löschen ?", 1}};
+  for (const auto& step : steps) {
+    select(step.rows);
+    if (step.answer != 0) ui_.Answer(step.answer);
+    const size_t shown = ui_.Texts().size();
+    SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+    ASSERT_EQ(ui_.Texts().size(), shown + 1) << step.text;
+    EXPECT_EQ(ui_.Texts().back(), step.text);
+    EXPECT_EQ(static_cast<size_t>(window_.RegistryValues().Count()), step.left) << step.text;
+  }
+  // What is left: "Text"; then nothing, shown as the line of a key without values.
+  EXPECT_EQ(window_.RegistryValues().Text(0, 0), "(Standard)");
+  EXPECT_EQ(window_.RegistryValues().Text(0, 1), "(leer)");
+  DWORD type = 0;
+  EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, key.c_str(), L"Text", RRF_RT_ANY, &type, nullptr, nullptr), ERROR_SUCCESS);
+}
+
+// Only the user's own files leave the system-file tree.
+TEST_F(MainWindowTest, OnlyUserSystemFilesCanBeRemoved) {
+  TreeNode* top = ws_.SystemSelect.First();
+  TreeNode* own = top->AddChild("C:\\eigen.ini(INI)");
+  TreeNode* section = own->AddChild("[Abschnitt]");
+  for (TreeNode* node : {top->Child(0), section, top}) {
+    try {
+      RemoveUserSystemFile(*node);
+      ADD_FAILURE() << node->Text();
+    } catch (const EQuitawayError& e) {
+      EXPECT_STREQ(e.what(), "Dieser Eintrag kann nicht gelöscht werden");
+    }
+  }
+  const size_t count = top->Count();
+  RemoveUserSystemFile(*own);
+  EXPECT_EQ(top->Count(), count - 1);
 }
 
 // A click on a state image checks the node with its loaded subtree and marks the
