@@ -22,6 +22,7 @@
 #include "platform/text.h"
 #include "app/selection_lists.h"
 #include "snapshot/selection_trees.h"
+#include "ui/caption_bar.h"
 #include "ui/images.h"
 #include "ui/tab_control.h"
 
@@ -115,6 +116,12 @@ void TfMain::CreateToolbar() {
                         TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | CCS_NORESIZE | CCS_NODIVIDER | CCS_NOPARENTALIGN,
                         {2, 2, kWidth - 2, kTop - 2}, akLeft | akTop | akRight, 13);
   FillToolbar(toolbar_, Dpi());
+  // The hint settings count from the window's creation on.
+  show_hints_ = ReadSettingBool("ShowHints");
+  if (HWND tips = reinterpret_cast<HWND>(SendMessageW(toolbar_, TB_GETTOOLTIPS, 0, 0))) {
+    SendMessageW(tips, TTM_ACTIVATE, show_hints_, 0);
+    SendMessageW(tips, TTM_SETTIPBKCOLOR, ColourToRgb(ReadSettingInt("HintColor")), 0);
+  }
 }
 
 void TfMain::BindTree(HWND view, Tree& tree, bool selection) {
@@ -495,6 +502,22 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (b->HandleNotify(header, result)) return result;
       break;
     }
+    case WM_MENUSELECT:  // the hint of the menu command under the pointer
+      if (show_hints_) {
+        const bool command = !(HIWORD(wp) & MF_POPUP) && HIWORD(wp) != 0xFFFF;
+        status_.Text(StatusControl::Statuspanel, command ? CommandHint(LOWORD(wp)) : std::string());
+      }
+      break;
+    case WM_ENTERMENULOOP: {  // the status text comes back when the menu closes
+      HWND panel = status_.Control(StatusControl::Statuspanel);
+      std::wstring text(static_cast<size_t>(GetWindowTextLengthW(panel)) + 1, L'\0');
+      text.resize(static_cast<size_t>(GetWindowTextW(panel, text.data(), static_cast<int>(text.size()))));
+      status_before_menu_ = text;
+      break;
+    }
+    case WM_EXITMENULOOP:
+      if (show_hints_) SetWindowTextW(status_.Control(StatusControl::Statuspanel), status_before_menu_.c_str());
+      break;
     case kExpandAllMessage: {
       TreeViewBinding& binding = *bindings_.at(wp);
       // Only a node that is still there.

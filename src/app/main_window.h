@@ -70,6 +70,7 @@ class TfMain : public TfTSW_BasicForm {
   StatusBar status_;
   HWND pages_ = nullptr, tabs_ = nullptr, result_tabs_ = nullptr, toolbar_ = nullptr;
   std::wstring hint_;  // the text of the hint shown
+  std::wstring status_before_menu_;
   HIMAGELIST images_ = nullptr, states_ = nullptr;
   std::vector<std::unique_ptr<TreeViewBinding>> bindings_;  // RegView, DriveSel, SystemSelect, then the results
   std::vector<std::vector<HWND>> tab_controls_;             // the controls of each selection tab
@@ -85,5 +86,6 @@ class TfMain : public TfTSW_BasicForm {
   std::vector<std::pair<HWND, std::string>> lists_;  // list views with their names
   void RestoreColumns();
   int page_ = 0;
+  bool show_hints_ = true;  // "ShowHints" as it was when the window was made
   int expand_all_ = 0;  // a Ctrl expansion runs: the lists stay as they are
 };
