@@ -40,21 +40,30 @@ void PumpMessages() {
 SplashScreen::SplashScreen() : start_(GetTickCount()) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!RegisterSplashClass(instance)) return;
-  const int width = 420, height = 180;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  // The picture "BMP_SPLASH" of the program's resources, the status line below it.
+  picture_ = LoadImageW(instance, L"BMP_SPLASH", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
+  BITMAP size{};
+  if (picture_ == nullptr || !GetObjectW(picture_, sizeof size, &size)) size = {0, 420, 150, 0, 0, 0, nullptr};
+  const int width = size.bmWidth, height = size.bmHeight + 26;
+  const int x = (GetSystemMetrics(SM_CXSCREEN) - width - 2) / 2;
+  const int y = (GetSystemMetrics(SM_CYSCREEN) - height - 2) / 2;
   HWND hwnd = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, kClassName, L"", WS_POPUP | WS_BORDER, x, y,
-                              width, height, nullptr, nullptr, instance, nullptr);
+                              width + 2, height + 2, nullptr, nullptr, instance, nullptr);
   if (hwnd == nullptr) return;  // no display: start without a splash screen
-  HFONT big = CreateFontW(-24, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Tahoma");
-  HFONT small = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-  HWND title = CreateWindowExW(0, L"STATIC", platform::Utf8ToWide(ProductName).c_str(),
-                               WS_CHILD | WS_VISIBLE | SS_CENTER, 10, 40, width - 20, 36, hwnd, nullptr, instance,
-                               nullptr);
-  SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(big), TRUE);
-  HWND status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_CENTER, 10, height - 50, width - 20,
-                                20, hwnd, nullptr, instance, nullptr);
-  SendMessageW(status, WM_SETFONT, reinterpret_cast<WPARAM>(small), TRUE);
+  HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (picture_ != nullptr) {
+    HWND image = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BITMAP, 0, 0, width, size.bmHeight,
+                                 hwnd, nullptr, instance, nullptr);
+    SendMessageW(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_));
+  } else {  // a program without the picture (a test) shows its name
+    HWND title = CreateWindowExW(0, L"STATIC", platform::Utf8ToWide(ProductName).c_str(),
+                                 WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE, 0, 0, width, size.bmHeight,
+                                 hwnd, nullptr, instance, nullptr);
+    SendMessageW(title, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+  HWND status = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_CENTERIMAGE, 8,
+                                size.bmHeight + 3, width - 16, 20, hwnd, nullptr, instance, nullptr);
+  SendMessageW(status, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   window_ = hwnd;
   status_ = status;
   ShowWindow(hwnd, SW_SHOWNOACTIVATE);
@@ -85,5 +94,7 @@ void SplashScreen::Close() {
   if (window_ == nullptr) return;
   DestroyWindow(static_cast<HWND>(window_));
   window_ = status_ = nullptr;
+  if (picture_ != nullptr) DeleteObject(picture_);
+  picture_ = nullptr;
   PumpMessages();
 }

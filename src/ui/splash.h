@@ -1,5 +1,5 @@
-// The splash screen: a plain window with the product name and a status line, shown
-// while the program starts (and carrying the batch status texts). Without a display
+// The splash screen: the picture "BMP_SPLASH" with a status line below it, shown while
+// the program starts (and carrying the batch status texts). Without a display
 // it is simply not there; every call then does nothing.
 #pragma once
 
@@ -23,6 +23,7 @@ class SplashScreen {
  private:
   void* window_ = nullptr;
   void* status_ = nullptr;
+  void* picture_ = nullptr;
   unsigned long start_ = 0;
 };
 
