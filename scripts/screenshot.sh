@@ -5,7 +5,8 @@
 # the prefix's DPI (default 96), QW_SCREEN the desktop's size (default 1024x768).
 # QW_KEYS: key steps typed after SECONDS, separated by blanks, each an xdotool key
 # name ("alt+o", "Return"), "wait:N" (N seconds) or "click:X Y" written "click:X,Y"
-# (a left click there), e.g. QW_KEYS="alt+o e wait:2".
+# (a left click there) or "type:TEXT" (TEXT typed, without blanks),
+# e.g. QW_KEYS="alt+o e wait:2".
 # The prefix is build/shot-prefix-<arch>, made once.
 set -euo pipefail
 QW_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -29,6 +30,7 @@ sleep "$WAIT"
 for step in ${QW_KEYS:-}; do
   case $step in
     wait:*) sleep "${step#wait:}" ;;
+    type:*) DISPLAY=$display xdotool type --delay 20 "${step#type:}"; sleep 0.3 ;;
     click:*) pos=${step#click:}; DISPLAY=$display xdotool mousemove "${pos%,*}" "${pos#*,}" click 1; sleep 0.5 ;;
     *) DISPLAY=$display xdotool key "$step"; sleep 0.3 ;;
   esac

@@ -238,7 +238,7 @@ void TfMain::CreateSelectionPage() {
   Tree* trees[] = {&ws_.RegView, &ws_.DriveSel, &ws_.SystemSelect};
   ListViewControl* lists[] = {&reg_values_, &drive_files_, &system_values_};
   const std::vector<ListColumn> columns[] = {{{"Name", 150}, {"Wert", 300}},
-                                             {{"Dateiname", 150}, {"Größe", 80, true}, {"Datum", 110}, {"Attr", 50}},
+                                             {{"Dateiname", 150}, {"Größe", 100, true}, {"Datum", 110}, {"Attr", 50}},
                                              {{"Eintrag", 150}, {"Wert", 300}}};
   const DWORD treeStyle = WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
   const DWORD listStyle = WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_SHAREIMAGELISTS;
