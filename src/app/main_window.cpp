@@ -24,6 +24,7 @@
 #include "snapshot/selection_trees.h"
 #include "ui/caption_bar.h"
 #include "ui/images.h"
+#include "ui/placement.h"
 #include "ui/tab_control.h"
 
 namespace {
@@ -154,11 +155,7 @@ HWND TfMain::AddSplitter(HWND tree, HWND list, const std::string& name) {
   AddToLayout(handle, {kSplit, kTreeRect.top, kSplit + 4, kTreeRect.bottom}, akLeft | akTop | akBottom);
   splits_.push_back({std::move(bar), handle, tree, list, name});
   // Where the user left the bar last time, when the settings know it.
-  try {
-    const SettingValue stored = ReadSettingDef(name, SettingValue(-1));
-    if (const auto* x = std::get_if<int32_t>(&stored); x != nullptr && *x >= 0) MoveSplit(index, *x);
-  } catch (const std::exception&) {
-  }
+  if (const int32_t x = ReadLayoutValue("", name, -1); x >= 0) MoveSplit(index, x);
   return handle;
 }
 
@@ -177,36 +174,14 @@ void TfMain::MoveSplit(size_t splitter, int designX) {
 
 // The column widths kept at the last close, when the list still has as many columns.
 void TfMain::RestoreColumns() {
-  try {
-    for (const auto& [list, name] : lists_) {
-      HWND header = ListView_GetHeader(list);
-      const int count = Header_GetItemCount(header);
-      const SettingValue stored = ReadSettingDef(name + "count", SettingValue(-1));
-      if (std::get_if<int32_t>(&stored) == nullptr || std::get<int32_t>(stored) != count) continue;
-      for (int c = 0; c < count; ++c) {
-        const SettingValue width = ReadSettingDef(std::to_string(c) + "_" + name, SettingValue(-1));
-        if (const auto* w = std::get_if<int32_t>(&width); w != nullptr && *w > 0) ListView_SetColumnWidth(list, c, *w);
-      }
-    }
-  } catch (const std::exception&) {
-  }
+  for (const auto& [list, name] : lists_) RestoreColumnWidths(list, "", name, name + "count");
 }
 
 // The layout values: each bar's position under the splitter's name, each list's
 // column count and the widths of its columns.
 void TfMain::SaveLayout() {
-  try {
-    for (const Split& s : splits_) WriteSetting(s.name, static_cast<int32_t>(Controls().Design(s.handle).left));
-    for (const auto& [list, name] : lists_) {
-      const int count = Header_GetItemCount(ListView_GetHeader(list));
-      WriteSetting(name + "count", count);
-      for (int c = 0; c < count; ++c)
-        if (const int width = ListView_GetColumnWidth(list, c); width > 0)
-          WriteSetting(std::to_string(c) + "_" + name, width);
-    }
-  } catch (const std::exception&) {
-    // layout values that cannot be written are not worth an error at closing time
-  }
+  for (const Split& s : splits_) WriteLayoutValue("", s.name, static_cast<int32_t>(Controls().Design(s.handle).left));
+  for (const auto& [list, name] : lists_) SaveColumnWidths(list, "", name, name + "count");
 }
 
 // Ctrl held while a node expands: its whole subtree, in one update of the tree.

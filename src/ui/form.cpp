@@ -79,7 +79,7 @@ TBasicFormFRM::TBasicFormFRM(std::string name, const std::string& caption, SIZE 
 
 TBasicFormFRM::~TBasicFormFRM() {
   if (hwnd_ != nullptr) {
-    if (SavePosition) SavePlacement(hwnd_, name_);
+    SaveStore();
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);  // no more messages to a form being destroyed
     DestroyWindow(hwnd_);
   }
@@ -131,6 +131,7 @@ void TBasicFormFRM::CreateHandle(HWND owner) {
   SetWindowPos(hwnd_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   layout_.Apply(hwnd_, dpi_);
+  RestoreStore();
   // Centred on the owner (or the screen) unless the store knows better.
   if (!SavePosition || !RestorePlacement(hwnd_, name_)) {
     RECT r, area;
@@ -145,6 +146,22 @@ void TBasicFormFRM::CreateHandle(HWND owner) {
     const int y = std::max<int>(work.top, area.top + (area.bottom - area.top - h) / 2);
     SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
+}
+
+void TBasicFormFRM::RestoreStore() {
+  if (PersistFlags & pfListColumns)
+    for (const auto& [list, name] : persisted_lists_) RestoreColumnWidths(list, name_, name, name + ".count");
+  if (PersistFlags & pfSplitters)
+    for (const PersistedSplitter& s : persisted_splitters_)
+      if (const int32_t x = ReadLayoutValue(name_, s.name + "Bar", -1); x != -1) s.move(x);
+}
+
+void TBasicFormFRM::SaveStore() {
+  if (SavePosition) SavePlacement(hwnd_, name_);
+  if (PersistFlags & pfListColumns)
+    for (const auto& [list, name] : persisted_lists_) SaveColumnWidths(list, name_, name, name + ".count");
+  if (PersistFlags & pfSplitters)
+    for (const PersistedSplitter& s : persisted_splitters_) WriteLayoutValue(name_, s.name + "Bar", s.position());
 }
 
 void TBasicFormFRM::SetCaption(const std::string& caption) {
@@ -273,7 +290,7 @@ LRESULT TBasicFormFRM::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       return 0;
     case WM_DESTROY:
-      if (SavePosition) SavePlacement(hwnd_, name_);
+      SaveStore();
       break;
     default:
       break;

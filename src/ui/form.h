@@ -66,6 +66,13 @@ class TBasicFormFRM {
   void AddToLayout(HWND control, RECT design, uint8_t anchors) { layout_.Add(control, design, anchors); }
   Layout& Controls() { return layout_; }
   void Relayout() { layout_.Apply(hwnd_, dpi_); }
+  // Kept in the form's section of the placement store when PersistFlags says so: a
+  // list view's column widths ("<name>.count", "<i>_<name>"), a splitter's position
+  // ("<name>Bar"; move gets it back, position tells it at closing time).
+  void PersistColumns(HWND list, std::string name) { persisted_lists_.emplace_back(list, std::move(name)); }
+  void PersistSplitter(std::string name, std::function<int()> position, std::function<void(int)> move) {
+    persisted_splitters_.push_back({std::move(name), std::move(position), std::move(move)});
+  }
   // Labels, check boxes and group boxes lying on this tab control take the colour of
   // its body.
   void AddTabBody(HWND tabs) { tab_bodies_.push_back({tabs, nullptr, 0}); }
@@ -85,6 +92,8 @@ class TBasicFormFRM {
   static LRESULT CALLBACK Thunk(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
   void Destroyed();
+  void RestoreStore();
+  void SaveStore();
   // The brush for a control lying on a tab body, or null.
   HBRUSH TabBodyBrush(HWND control, COLORREF& colour);
   void ForgetTabBodies();
@@ -100,6 +109,13 @@ class TBasicFormFRM {
     COLORREF colour;
   };
   std::vector<TabBody> tab_bodies_;
+  std::vector<std::pair<HWND, std::string>> persisted_lists_;
+  struct PersistedSplitter {
+    std::string name;
+    std::function<int()> position;
+    std::function<void(int)> move;
+  };
+  std::vector<PersistedSplitter> persisted_splitters_;
   int dpi_ = 96;
   int modal_result_ = 0;
   int cancel_result_ = 2;  // mrCancel

@@ -1,5 +1,7 @@
 #include "ui/placement.h"
 
+#include <commctrl.h>
+
 #include <cstdio>
 
 #include "core/identity.h"
@@ -77,4 +79,43 @@ void SavePlacement(HWND window, const std::string& section) {
   } catch (const std::exception&) {
     // a placement that cannot be written is not worth an error box at closing time
   }
+}
+
+int32_t ReadLayoutValue(const std::string& section, const std::string& value, int32_t def) {
+  if (!SettingsRegistryOpen()) return def;
+  try {
+    TMyRegIniFile ini(SettingsRegistry().CurrentPath());
+    return ini.ReadInteger(section, value, def);
+  } catch (const std::exception&) {
+    return def;
+  }
+}
+
+void WriteLayoutValue(const std::string& section, const std::string& value, int32_t number) {
+  if (!SettingsRegistryOpen()) return;
+  try {
+    TMyRegIniFile ini(SettingsRegistry().CurrentPath());
+    ini.WriteInteger(section, value, number);
+  } catch (const std::exception&) {
+    // layout values that cannot be written are not worth an error box at closing time
+  }
+}
+
+void RestoreColumnWidths(HWND list, const std::string& section, const std::string& name,
+                         const std::string& countValue) {
+  const int count = Header_GetItemCount(ListView_GetHeader(list));
+  if (count <= 0 || ReadLayoutValue(section, countValue, -1) != count) return;
+  for (int c = 0; c < count; ++c) {
+    const int current = ListView_GetColumnWidth(list, c);
+    const int width = ReadLayoutValue(section, std::to_string(c) + "_" + name, current < 1 ? 120 : current);
+    if (width > 0) ListView_SetColumnWidth(list, c, width);
+  }
+}
+
+void SaveColumnWidths(HWND list, const std::string& section, const std::string& name, const std::string& countValue) {
+  const int count = Header_GetItemCount(ListView_GetHeader(list));
+  WriteLayoutValue(section, countValue, count);
+  for (int c = 0; c < count; ++c)
+    if (const int width = ListView_GetColumnWidth(list, c); width > 0)
+      WriteLayoutValue(section, std::to_string(c) + "_" + name, width);
 }

@@ -191,6 +191,58 @@ TEST_F(UiTest, AnchoredControlsFollowTheWindowAndStayInside) {
   EXPECT_EQ(TextOf(form.Handle()), std::string("Probe ") + ProductName);
 }
 
+// A report list with a splitter position, kept by the flags.
+class PersistingForm : public TfTSW_BasicForm {
+ public:
+  PersistingForm() : TfTSW_BasicForm("TPersistingForm", "Probe", {300, 200}) {}
+  HWND list = nullptr;
+  int split = 100;
+  int columns = 2;
+
+ protected:
+  void CreateControls() override {
+    list = AddControl(WC_LISTVIEWW, "", LVS_REPORT, {10, 10, 290, 190}, akAll);
+    for (int c = 0; c < columns; ++c) {
+      LVCOLUMNW column{};
+      column.mask = LVCF_WIDTH;
+      column.cx = 50;
+      ListView_InsertColumn(list, c, &column);
+    }
+    PersistColumns(list, "Liste");
+    PersistSplitter("Teiler", [this] { return split; }, [this](int x) { split = x; });
+  }
+};
+
+// Column widths and a splitter position come back by the flags, the widths only
+// while the list still has as many columns.
+TEST_F(UiTest, ColumnsAndSplittersAreKeptByTheFlags) {
+  const std::string key = "Software\\Velmoria\\QuitawayTests\\ui-persist";
+  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(key).c_str());
+  OpenSettingsRegistry(key);
+  {
+    PersistingForm form;
+    form.PersistFlags = pfListColumns | pfSplitters;
+    form.CreateHandle(nullptr);
+    ListView_SetColumnWidth(form.list, 1, 77);
+    form.split = 140;
+  }
+  const struct {
+    uint8_t flags;
+    int columns, width, split;
+  } cases[] = {{pfListColumns | pfSplitters, 2, 77, 140}, {0, 2, 50, 100}, {pfListColumns, 3, 50, 100}};
+  for (const auto& c : cases) {
+    PersistingForm form;
+    form.PersistFlags = c.flags;
+    form.columns = c.columns;
+    form.CreateHandle(nullptr);
+    EXPECT_EQ(ListView_GetColumnWidth(form.list, 1), c.width) << int(c.flags) << " " << c.columns;
+    EXPECT_EQ(form.split, c.split) << int(c.flags);
+    form.PersistFlags = 0;  // the next case finds what the first one stored
+  }
+  CloseSettingsRegistry();
+  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(key).c_str());
+}
+
 // Placement kept in the settings key under the form's name and given back.
 TEST_F(UiTest, PlacementIsStoredAndRestored) {
   const std::string key = "Software\\Velmoria\\QuitawayTests\\ui-settings";
