@@ -56,7 +56,7 @@ class TfMain : public TfTSW_BasicForm {
   void ShowResult();
   void ShowNoCheck();
   void AddNoCheckFiles();
-  // The popups of the selection page (main_popups.cpp); false when the control has none.
+  // The popups of the selection page (main_window_popups.cpp); false when the control has none.
   bool ContextMenu(HWND control, POINT at);
   void DriveFilesPopup(POINT at);
   void RegistryValuesPopup(POINT at);
