@@ -6,6 +6,23 @@
 #include "platform/text.h"
 #include "ui/layout.h"
 
+namespace {
+
+struct SortOrder {
+  const ListModel& model;
+  const std::function<bool(const ListRow&, const ListRow&)>& less;
+};
+
+int CALLBACK CompareRows(LPARAM a, LPARAM b, LPARAM order) {
+  const auto& o = *reinterpret_cast<const SortOrder*>(order);
+  const auto count = static_cast<LPARAM>(o.model.Count());
+  if (a < 0 || b < 0 || a >= count || b >= count) return 0;
+  const ListRow &x = o.model.Row(static_cast<size_t>(a)), &y = o.model.Row(static_cast<size_t>(b));
+  return o.less(x, y) ? -1 : o.less(y, x) ? 1 : 0;
+}
+
+}  // namespace
+
 void ListViewControl::Attach(HWND view, const std::vector<ListColumn>& columns, int dpi) {
   view_ = view;
   ListView_SetExtendedListViewStyle(view_, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
@@ -59,4 +76,9 @@ std::string ListViewControl::Text(int row, int column) const {
   wchar_t text[1024] = {};
   ListView_GetItemText(view_, row, column, text, 1024);
   return platform::WideToUtf8(text);
+}
+
+void ListViewControl::Sort(const ListModel& model, const std::function<bool(const ListRow&, const ListRow&)>& less) {
+  SortOrder order{model, less};
+  ListView_SortItems(view_, CompareRows, reinterpret_cast<LPARAM>(&order));
 }

@@ -1,9 +1,12 @@
 // A Win32 list view in report mode showing a list model: columns with captions and
-// widths (design units), rows with their images, several rows selectable.
+// widths (design units), rows with their images, several rows selectable, a custom
+// sort. Each view row remembers its model row, so the selection reads back right in
+// any order.
 #pragma once
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,8 @@ class ListViewControl {
   void Show(const ListModel& model);
   // Copies the view's selection into the model's rows.
   void ReadSelection(ListModel& model) const;
+  // Orders the shown rows by less over the model's rows (the model stays as it is).
+  void Sort(const ListModel& model, const std::function<bool(const ListRow&, const ListRow&)>& less);
   int Count() const;
   std::string Text(int row, int column) const;
 

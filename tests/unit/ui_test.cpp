@@ -20,6 +20,7 @@
 #include "support/window_driver.h"
 #include "ui/error_dialog.h"
 #include "ui/images.h"
+#include "ui/list_view.h"
 #include "ui/message_dialog.h"
 #include "ui/placement.h"
 #include "ui/tree_view.h"
@@ -241,6 +242,24 @@ TEST_F(UiTest, ColumnsAndSplittersAreKeptByTheFlags) {
   }
   CloseSettingsRegistry();
   RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(key).c_str());
+}
+
+// A custom sort orders the view by the model's rows; the selection still reads back
+// into the right model rows.
+TEST_F(UiTest, ListViewSortsByTheModelAndKeepsTheSelection) {
+  PersistingForm form;
+  form.CreateHandle(nullptr);
+  ListViewControl view;
+  view.Attach(form.list, {}, 96);
+  ListModel model;
+  for (const char* caption : {"b", "c", "a"}) model.Add({caption, {std::string(caption) + "1"}});
+  view.Show(model);
+  view.Sort(model, [](const ListRow& x, const ListRow& y) { return x.Caption > y.Caption; });
+  EXPECT_EQ((V{view.Text(0, 0), view.Text(1, 0), view.Text(2, 1)}), (V{"c", "b", "a1"}));
+  ListView_SetItemState(form.list, 0, LVIS_SELECTED, LVIS_SELECTED);
+  view.ReadSelection(model);
+  EXPECT_EQ((std::vector<bool>{model.Row(0).Selected, model.Row(1).Selected, model.Row(2).Selected}),
+            (std::vector<bool>{false, true, false}));
 }
 
 // Placement kept in the settings key under the form's name and given back.
