@@ -87,7 +87,7 @@ int RunMainWindow(Workspace& ws, WindowInteraction& windows, SplashScreen& splas
     TfMain window(ws);
     window.CreateHandle(nullptr);
     windows.SetStatusDisplay(&window.Status());
-    if (!ws.CurrentResultFile().empty()) window.ShowPage(1, 0);
+    if (!ws.CurrentResultFile().empty()) window.ShowResult();
     splash.WaitUntil(3000);
     splash.Close();
     ShowWindow(window.Handle(), SW_SHOW);

@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/main_commands.h"
 #include "app/options_dialog.h"
+#include "app/result_lists.h"
 #include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/interaction.h"
@@ -127,7 +128,8 @@ void TfMain::CreateToolbar() {
 
 void TfMain::BindTree(HWND view, Tree& tree, bool selection) {
   TreeView_SetImageList(view, images_, TVSIL_NORMAL);
-  if (selection) TreeView_SetImageList(view, states_, TVSIL_STATE);
+  // Check states in the selection trees, change codes in the result trees.
+  TreeView_SetImageList(view, selection ? states_ : images_, TVSIL_STATE);
   auto binding = std::make_unique<TreeViewBinding>(view, tree);
   const size_t index = bindings_.size();
   if (selection) {
@@ -253,21 +255,42 @@ void TfMain::CreateSelectionPage() {
 void TfMain::CreateResultPage() {
   result_tabs_ = AddControl(WC_TABCONTROLW, "", WS_CLIPSIBLINGS | WS_TABSTOP, kTabsRect, akAll, 12);
   const char* captions[] = {"Änderungen in Registry", "veränderte Dateistruktur", "veränderte Systemdateien"};
+  const std::vector<ListColumn> columns[] = {{{"Name", 150}, {"Wert", 300}},
+                                             {{"Dateiname", 150}, {"Größe", 100, true}, {"Datum", 110}, {"Attr", 50}},
+                                             {{"Eintrag", 150}, {"Wert", 300}}};
   Tree* trees[] = {&ws_.ResultView, &ws_.DriveResult, &ws_.SystemResult};
   for (int i = 0; i < 3; ++i) {
     AddTab(result_tabs_, i, captions[i]);
     HWND tree = AddControl(WC_TREEVIEWW, "", WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES |
                                                  TVS_LINESATROOT | TVS_SHOWSELALWAYS,
                            kTreeRect, akLeft | akTop | akBottom, 50 + i);
-    HWND list = AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, kListRect,
-                           akAll, 60 + i);
-    ListViewControl columns;
-    columns.Attach(list, {{"Name", 150}, {"Wert", 300}}, Dpi());
+    HWND list = AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS |
+                                                 LVS_SHAREIMAGELISTS,
+                           kListRect, akAll, 60 + i);
+    result_lists_[i].Attach(list, columns[i], Dpi());
+    ListView_SetImageList(list, i == 1 ? SystemSmallIcons() : images_, LVSIL_SMALL);
+    ListView_SetImageList(list, images_, LVSIL_STATE);  // the change codes
     const char* listNames[] = {"ResultValues", "ResultDriveFiles", "SystemResultValues"};
     lists_.emplace_back(list, listNames[i]);
     BindTree(tree, *trees[i], false);
     const char* names[] = {"ResultViewSplitter", "DriveResultSplitter", "SystemResultSplitter"};
     result_controls_.push_back({tree, list, AddSplitter(tree, list, names[i])});
+  }
+}
+
+// The file list of the log shows the versions when the log carries them.
+void TfMain::ShowVersionColumn(bool shown) {
+  HWND list = result_lists_[1].View();
+  const int count = Header_GetItemCount(ListView_GetHeader(list));
+  if (shown && count == 4) {
+    const std::wstring caption = platform::Utf8ToWide(tr("Version"));
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.cx = Scale(110);
+    column.pszText = const_cast<wchar_t*>(caption.c_str());
+    ListView_InsertColumn(list, 4, &column);
+  } else if (!shown && count == 5) {
+    ListView_DeleteColumn(list, 4);
   }
 }
 
@@ -302,8 +325,18 @@ void TfMain::NodeSelected(size_t tree, TreeNode& node) {
       FillSystemFileList(node, system_rows_, ReadSettingText("PathToSystemFiles"));
       system_values_.Show(system_rows_);
       break;
-    default:
-      break;  // the result lists come with the views of the log
+    default: {  // a result tree: the node's records from the log
+      const size_t r = tree - 3;
+      if (ws_.CurrentResultFile().empty()) break;
+      if (r == 0)
+        FillResultValueList(ws_.Result, node, result_rows_[0], ReadSettingText("DefaultText"),
+                            ReadSettingText("EmptyText"));
+      else if (r == 1) FillResultFileList(ws_.Result, node, result_rows_[1]);
+      else FillResultSystemList(ws_.Result, node, result_rows_[2]);
+      if (r == 1) ShowVersionColumn(ws_.Result.Versions);
+      result_lists_[r].Show(result_rows_[r]);
+      break;
+    }
   }
 }
 
@@ -475,6 +508,8 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       LRESULT result = 0;
       for (auto& b : bindings_)
         if (b->HandleNotify(header, result)) return result;
+      for (auto& list : result_lists_)
+        if (list.HandleNotify(header, result)) return result;
       break;
     }
     case WM_MENUSELECT:  // the hint of the menu command under the pointer

@@ -22,10 +22,14 @@ class TfMain : public TfTSW_BasicForm {
   StatusBar& Status() { return status_; }
   // Page 0 "Auswahl", page 1 the installation log; tab within the selection page.
   void ShowPage(int page, int tab = 0);
+  // The loaded log: its name in the caption, its page shown.
+  void ShowResult();
   TreeViewBinding& Binding(int tab) { return *bindings_[static_cast<size_t>(tab)]; }
   ListViewControl& RegistryValues() { return reg_values_; }
   ListViewControl& DriveFiles() { return drive_files_; }
   ListViewControl& SystemValues() { return system_values_; }
+  // The lists beside the three result trees.
+  ListViewControl& ResultList(int tab) { return result_lists_[tab]; }
   HWND Splitter(size_t index) const { return splits_.at(index).handle; }
   // The keys of the commands (F5, F1), for the message loop.
   static HACCEL Accelerators();
@@ -43,6 +47,7 @@ class TfMain : public TfTSW_BasicForm {
   void CreateToolbar();
   void CreateSelectionPage();
   void CreateResultPage();
+  void ShowVersionColumn(bool shown);
   void BindTree(HWND view, Tree& tree, bool selection);
   void ExpandAll(TreeViewBinding& binding, TreeNode& node);
   // The bar between a tree and its list; returns it (for the tab's controls).
@@ -53,7 +58,6 @@ class TfMain : public TfTSW_BasicForm {
   void ShowTab(int tab);
   void UpdateCommands();
   bool ChooseFile(bool save, const char* title, const char* filter, const char* extension, std::string& name);
-  void ShowResult();
   void ShowNoCheck();
   void AddNoCheckFiles();
   // The popups of the selection page (main_window_popups.cpp); false when the control has none.
@@ -77,6 +81,8 @@ class TfMain : public TfTSW_BasicForm {
   std::vector<std::vector<HWND>> result_controls_;          // the controls of each result tab
   ListViewControl reg_values_, drive_files_, system_values_, no_check_, legend_;
   ListModel reg_rows_, drive_rows_, system_rows_;
+  ListViewControl result_lists_[3];  // ResultValues, ResultDriveFiles, SystemResultValues
+  ListModel result_rows_[3];
   struct Split {
     std::unique_ptr<SplitterBar> bar;
     HWND handle, tree, list;

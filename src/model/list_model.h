@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,10 @@ struct ListRow {
   int32_t Data = 0;
   bool Selected = false;
   int32_t Image = -1;  // image of the row in the program's image list; -1: none
+  // The entry's own name where the caption shows another text (the unnamed registry
+  // value is shown as the setting DefaultText); the commands act on this name.
+  std::optional<std::string> RawName = std::nullopt;
+  const std::string& Name() const { return RawName ? *RawName : Caption; }
 };
 
 class ListModel {

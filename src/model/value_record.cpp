@@ -1,6 +1,9 @@
 #include "model/value_record.h"
 
+#include <cstdio>
+
 #include "model/record_status.h"
+#include "model/tree_images.h"
 
 int32_t ReadValueRecord(DataReader& r, ValueData& value, int64_t* statusPos) {
   const int32_t status = ReadStatus(r, statusPos);
@@ -61,4 +64,27 @@ bool SameValue(const ValueData& a, const ValueData& b) {
   const bool aText = IsTextCode(a.TypeCode), bText = IsTextCode(b.TypeCode);
   if (aText && bText) return a.Text == b.Text;
   return a.TypeCode == b.TypeCode && !aText && a.TypeCode != kCodeNumber && a.Bytes == b.Bytes;
+}
+
+std::string ValueDisplayText(const ValueData& v, const std::string& emptyText) {
+  if (IsTextCode(v.TypeCode)) return "\"" + (v.Text.empty() ? emptyText : v.Text) + "\"";
+  char text[48];
+  if (v.TypeCode == kCodeNumber) {
+    std::snprintf(text, sizeof text, "$%08X   (%d)", static_cast<unsigned>(v.Number), v.Number);
+    return text;
+  }
+  std::snprintf(text, sizeof text, "Binary(%d), %zu bytes: ", static_cast<int>(v.TypeCode), v.Bytes.size());
+  std::string shown = text;
+  static const char kHex[] = "0123456789ABCDEF";
+  for (size_t i = 0; i < v.Bytes.size() && i <= 200; ++i) {
+    shown += kHex[v.Bytes[i] >> 4];
+    shown += kHex[v.Bytes[i] & 15];
+    shown += ' ';
+  }
+  return shown;
+}
+
+int32_t ValueImage(const ValueData& v) {
+  if (IsTextCode(v.TypeCode)) return imgStringValue;
+  return v.TypeCode == kCodeNumber ? imgIntegerValue : imgBinaryValue;
 }

@@ -44,3 +44,10 @@ void CopyValue(DataReader& reader, DataWriter* writer, int32_t status);
 // Unchanged for the comparison: two numbers that are equal; two texts of codes 1 or
 // 2 (in any combination) that are equal; or the same other code with equal bytes.
 bool SameValue(const ValueData& a, const ValueData& b);
+
+// A stored value as the lists show it: a text in double quotes (emptyText when it is
+// empty), a number as "$0000001F   (31)", anything else as "Binary(code), n bytes: "
+// and at most its first 201 bytes in hexadecimal.
+std::string ValueDisplayText(const ValueData& value, const std::string& emptyText);
+// Its type image: string, integer or binary (model/tree_images.h).
+int32_t ValueImage(const ValueData& value);

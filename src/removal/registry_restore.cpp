@@ -1,5 +1,4 @@
 // The undo of the registry result tree.
-#include <cstdio>
 #include <optional>
 
 #include "core/exceptions.h"
@@ -21,28 +20,9 @@ namespace {
 
 constexpr char kSharedDllsPath[] = "SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\SHAREDDLLS";
 
-std::string NumberText(int32_t n) {
-  char text[40];
-  std::snprintf(text, sizeof text, "$%08X   (%d)", static_cast<unsigned>(n), n);
-  return text;
-}
-
-// A value as the to-do list shows it.
+// A value as the to-do list shows it (cut after 600 characters).
 std::string ValueText(const ValueData& v, const std::string& emptyText) {
-  std::string text;
-  if (IsTextCode(v.TypeCode)) {
-    text = "\"" + (v.Text.empty() ? emptyText : v.Text) + "\"";
-  } else if (v.TypeCode == kCodeNumber) {
-    text = NumberText(v.Number);
-  } else {
-    static const char kHex[] = "0123456789ABCDEF";
-    text = FormatMsg("Binary(%d), %d bytes: ", {std::to_string(v.TypeCode), std::to_string(v.Bytes.size())});
-    for (size_t i = 0; i < v.Bytes.size() && i <= 200; ++i) {
-      text += kHex[v.Bytes[i] >> 4];
-      text += kHex[v.Bytes[i] & 15];
-      text += ' ';
-    }
-  }
+  std::string text = ValueDisplayText(v, emptyText);
   if (text.size() > 600) text = text.substr(0, 600) + "...";
   return text;
 }
@@ -166,8 +146,8 @@ class RegistryRestore {
     const NodeRecord* oldCounterRecord = nullptr;
     for (const NodeRecord& rec : records) {
       const int32_t kind = run_.Kind(rec.Status);
+      if (!run_.TakesPart(rec.Name)) continue;
       const std::string shown = rec.Name.empty() ? default_text_ : rec.Name;
-      if (!run_.TakesPart(shown)) continue;
       const ValueData& v = rec.Value;
       if (shared && v.TypeCode == kCodeNumber) {  // a use counter: adjusted, not replaced
         if (kind == rsOldOfAltered) {

@@ -24,11 +24,11 @@ RestoreRun::RestoreRun(const RestoreRequest& request)
   }
 }
 
-bool RestoreRun::TakesPart(const std::string& caption) const {
+bool RestoreRun::TakesPart(const std::string& name) const {
   if (request_.Selection == nullptr) return true;
   const ListModel& list = *request_.Selection;
   for (size_t i = 0; i < list.Count(); ++i)
-    if (list.Row(i).Selected && list.Row(i).Caption == caption) return true;
+    if (list.Row(i).Selected && list.Row(i).Name() == name) return true;
   return false;
 }
 

@@ -21,8 +21,9 @@ class RestoreRun {
   // A state or status after the kind mask: without rfAgain, anything done before
   // carries flDone and matches no kind.
   int32_t Kind(int32_t state) const { return state & mask_; }
-  // A record takes part: no selection list, or a selected row with this caption.
-  bool TakesPart(const std::string& caption) const;
+  // A record takes part: no selection list, or a selected row standing for this name
+  // (ListRow::Name: the unnamed value's row shows another caption).
+  bool TakesPart(const std::string& name) const;
 
   // One action: planned, its row says "unerledigt"; executed, perform runs under its
   // own guard and the row gets "Ok, fertig" (or the status perform sets), or "Nicht

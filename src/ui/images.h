@@ -10,3 +10,6 @@
 HIMAGELIST CreateProgramImages(int dpi);
 // The state images of the trees: 3 not selected, 4 selected, 5 partly selected.
 HIMAGELIST CreateStateImages(int dpi);
+
+// The text colour of entries whose change was undone.
+inline constexpr COLORREF kDoneColour = RGB(150, 150, 150);

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 
 #include "core/translate.h"
+#include "model/data_codes.h"
 #include "platform/text.h"
+#include "ui/images.h"
 #include "ui/layout.h"
 
 namespace {
@@ -40,6 +42,7 @@ void ListViewControl::Attach(HWND view, const std::vector<ListColumn>& columns, 
 void ListViewControl::Show(const ListModel& model) {
   SendMessageW(view_, WM_SETREDRAW, FALSE, 0);
   ListView_DeleteAllItems(view_);
+  greyed_.clear();
   for (size_t i = 0; i < model.Count(); ++i) {
     const ListRow& row = model.Row(i);
     const std::wstring caption = platform::Utf8ToWide(row.Caption);
@@ -49,6 +52,12 @@ void ListViewControl::Show(const ListModel& model) {
     item.pszText = const_cast<wchar_t*>(caption.c_str());
     item.iImage = row.Image >= 0 ? row.Image : I_IMAGENONE;
     item.lParam = static_cast<LPARAM>(i);
+    if (row.Status != 0) {  // the change code as state image (list view state images count from 1)
+      item.mask |= LVIF_STATE;
+      item.state = INDEXTOSTATEIMAGEMASK(StateCode(row.Status) + 1);
+      item.stateMask = LVIS_STATEIMAGEMASK;
+    }
+    greyed_.push_back(IsDone(row.Status));
     const int index = ListView_InsertItem(view_, &item);
     for (size_t c = 0; c < row.SubItems.size(); ++c) {
       const std::wstring text = platform::Utf8ToWide(row.SubItems[c]);
@@ -81,4 +90,31 @@ std::string ListViewControl::Text(int row, int column) const {
 void ListViewControl::Sort(const ListModel& model, const std::function<bool(const ListRow&, const ListRow&)>& less) {
   SortOrder order{model, less};
   ListView_SortItems(view_, CompareRows, reinterpret_cast<LPARAM>(&order));
+}
+
+int ListViewControl::ModelRow(int viewRow) const {
+  LVITEMW item{};
+  item.mask = LVIF_PARAM;
+  item.iItem = viewRow;
+  return ListView_GetItem(view_, &item) ? static_cast<int>(item.lParam) : -1;
+}
+
+bool ListViewControl::Greyed(int viewRow) const {
+  const int row = ModelRow(viewRow);
+  return row >= 0 && static_cast<size_t>(row) < greyed_.size() && greyed_[static_cast<size_t>(row)];
+}
+
+bool ListViewControl::HandleNotify(const NMHDR& header, LRESULT& result) {
+  if (header.hwndFrom != view_ || header.code != NM_CUSTOMDRAW) return false;
+  auto& draw = const_cast<NMLVCUSTOMDRAW&>(reinterpret_cast<const NMLVCUSTOMDRAW&>(header));
+  if (draw.nmcd.dwDrawStage == CDDS_PREPAINT) {
+    result = CDRF_NOTIFYITEMDRAW;
+  } else if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+    const auto row = static_cast<size_t>(draw.nmcd.lItemlParam);
+    if (row < greyed_.size() && greyed_[row]) draw.clrText = kDoneColour;
+    result = CDRF_DODEFAULT;
+  } else {
+    result = CDRF_DODEFAULT;
+  }
+  return true;
 }

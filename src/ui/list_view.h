@@ -24,7 +24,9 @@ class ListViewControl {
   // view: a list view control made in report mode; dpi scales the column widths.
   void Attach(HWND view, const std::vector<ListColumn>& columns, int dpi);
   HWND View() const { return view_; }
-  // Shows the rows of the model, replacing what was shown.
+  // Shows the rows of the model, replacing what was shown. A row with a Status shows
+  // its change code (Status AND 15) from the state image list, greyed when it carries
+  // the done mark.
   void Show(const ListModel& model);
   // Copies the view's selection into the model's rows.
   void ReadSelection(ListModel& model) const;
@@ -32,7 +34,13 @@ class ListViewControl {
   void Sort(const ListModel& model, const std::function<bool(const ListRow&, const ListRow&)>& less);
   int Count() const;
   std::string Text(int row, int column) const;
+  // The model row a view row shows (-1 when there is none).
+  int ModelRow(int viewRow) const;
+  bool Greyed(int viewRow) const;
+  // The parent's notifications of this view (the greyed rows); true when handled.
+  bool HandleNotify(const NMHDR& header, LRESULT& result);
 
  private:
   HWND view_ = nullptr;
+  std::vector<bool> greyed_;  // by model row
 };

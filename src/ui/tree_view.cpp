@@ -1,13 +1,8 @@
 #include "ui/tree_view.h"
 
+#include "model/data_codes.h"
 #include "platform/text.h"
-
-namespace {
-
-// The greyed look of a change that was undone.
-constexpr COLORREF kDoneColour = RGB(150, 150, 150);
-
-}  // namespace
+#include "ui/images.h"
 
 TreeViewBinding::TreeViewBinding(HWND view, Tree& tree) : view_(view), tree_(tree) {
   tree_.AddObserver(this);
@@ -77,9 +72,11 @@ void TreeViewBinding::Refresh(TreeNode& node) {
   tv.iImage = node.ImageIndex() >= 0 ? node.ImageIndex() : I_IMAGENONE;
   tv.iSelectedImage = node.SelectedIndex() >= 0 ? node.SelectedIndex() : tv.iImage;
   tv.cChildren = node.HasChildren() ? 1 : 0;
-  const int state = node.StateIndex();
+  // The check state or change code; the done mark above it greys the node.
+  const int state = StateCode(node.StateIndex());
+  const bool greyed = node.Cut() || IsDone(node.StateIndex());
   tv.stateMask = TVIS_STATEIMAGEMASK | TVIS_CUT;
-  tv.state = INDEXTOSTATEIMAGEMASK(state >= 1 && state <= 15 ? state : 0) | (node.Cut() ? TVIS_CUT : 0);
+  tv.state = INDEXTOSTATEIMAGEMASK(state) | (greyed ? TVIS_CUT : 0);
   syncing_ = true;
   TreeView_SetItem(view_, &tv);
   const bool shown = (TreeView_GetItemState(view_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
@@ -187,7 +184,8 @@ bool TreeViewBinding::HandleNotify(const NMHDR& header, LRESULT& result) {
         result = CDRF_NOTIFYITEMDRAW;
       } else if (draw.nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
         const TreeNode* node = NodeOf(draw.nmcd.lItemlParam);
-        if (node != nullptr && node->Cut() && !(draw.nmcd.uItemState & CDIS_SELECTED)) draw.clrText = kDoneColour;
+        if (node != nullptr && (node->Cut() || IsDone(node->StateIndex())) && !(draw.nmcd.uItemState & CDIS_SELECTED))
+          draw.clrText = kDoneColour;
         result = CDRF_DODEFAULT;
       }
       return true;
