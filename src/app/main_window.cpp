@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <commctrl.h>
-#include <commdlg.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -24,6 +23,7 @@
 #include "app/selection_lists.h"
 #include "snapshot/selection_trees.h"
 #include "ui/caption_bar.h"
+#include "ui/file_dialog.h"
 #include "ui/images.h"
 #include "ui/placement.h"
 #include "ui/tab_control.h"
@@ -348,49 +348,20 @@ void TfMain::ShowNoCheck() {
 
 // "Hinzufügen": files chosen in the open dialog (several at once).
 void TfMain::AddNoCheckFiles() {
-  std::wstring buffer(65536, L'\0');
-  const std::wstring title = platform::Utf8ToWide(tr("Dateien nicht überwachen")),
-                     folder = platform::Utf8ToWide(ws_.ProgramFolder);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = Handle();
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = title.c_str();
-  ofn.lpstrInitialDir = folder.c_str();
-  ofn.Flags = OFN_ALLOWMULTISELECT | OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameW(&ofn)) return;
-  // One file: its full name. Several: the folder, then each name, each ending in a zero.
-  std::vector<std::string> parts;
-  for (const wchar_t* p = buffer.c_str(); *p != L'\0'; p += wcslen(p) + 1) parts.push_back(platform::WideToUtf8(p));
+  std::string first;
   std::vector<std::string> files;
-  if (parts.size() == 1) files = parts;
-  for (size_t i = 1; i < parts.size(); ++i)
-    files.push_back(parts[0] + (parts[0].back() == '\\' ? "" : "\\") + parts[i]);
+  if (!ChooseFileName(Handle(), {"Dateien nicht überwachen", {{"Alle Dateien (*.*)", "*.*"}}, "", ws_.ProgramFolder,
+                                 false, true},
+                      first, &files))
+    return;
   AddToNoCheck(ws_, files);
   ShowNoCheck();
 }
 
 bool TfMain::ChooseFile(bool save, const char* title, const char* filter, const char* extension, std::string& name) {
-  std::wstring filterText = platform::Utf8ToWide(tr(filter)) + L'\0' + L"*." +
-                            platform::Utf8ToWide(extension) + L'\0' + L'\0';
-  std::wstring buffer(32768, L'\0');
-  const std::wstring titleText = platform::Utf8ToWide(tr(title)), ext = platform::Utf8ToWide(extension),
-                     folder = platform::Utf8ToWide(ws_.ProgramFolder);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  ofn.hwndOwner = Handle();
-  ofn.lpstrFilter = filterText.c_str();
-  ofn.lpstrFile = buffer.data();
-  ofn.nMaxFile = static_cast<DWORD>(buffer.size());
-  ofn.lpstrTitle = titleText.c_str();
-  ofn.lpstrDefExt = ext.c_str();
-  ofn.lpstrInitialDir = folder.c_str();
-  ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR |
-              (save ? OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST : OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST);
-  if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
-  name = platform::WideToUtf8(buffer.c_str());
-  return true;
+  name.clear();
+  return ChooseFileName(Handle(), {title, {{filter, std::string("*.") + extension}}, extension, ws_.ProgramFolder, save},
+                        name);
 }
 
 void TfMain::ShowResult() {
