@@ -24,7 +24,7 @@ const MenuEntry kFileMenu[] = {
 const MenuEntry kWizardMenu[] = {
     {cmWizard, "&Assistenten starten", false}, {cmWizardOld, "A&ssistenten starten (alte Version)", false},
     {cmWizardInstall, "&Neues Programm installieren", false}, {cmWizardRemove, "&Programm entfernen", false},
-    {0, nullptr, false}, {cmRestoreAll, "A&lles wiederherstellen", false}};
+    {0, nullptr, false}, {cmRestoreAll, "A&lles wiederherstellen", true}};
 const MenuEntry kActionMenu[] = {
     {cmStoreConfiguration, "&Speichere aktuelle Konfiguration", true},
     {cmCreateLogfile, "&Erstelle Installationsprotokoll (vergleiche)", true},
@@ -137,12 +137,26 @@ std::string CommandHint(int command) {
   return entry != nullptr ? HintOf(tr(entry->caption)) : std::string();
 }
 
-int ShowPopupMenu(HWND owner, POINT at, std::initializer_list<PopupItem> items) {
+namespace {
+
+HMENU MakePopup(const std::vector<PopupItem>& items) {
   HMENU popup = CreatePopupMenu();
-  for (const PopupItem& item : items)
-    AppendMenuW(popup, MF_STRING | (item.enabled ? 0 : MF_GRAYED), static_cast<UINT_PTR>(item.id),
-                platform::Utf8ToWide(tr(item.caption)).c_str());
+  for (const PopupItem& item : items) {
+    const UINT state = item.enabled ? 0 : MF_GRAYED;
+    const std::wstring caption = platform::Utf8ToWide(tr(item.caption));
+    if (item.sub.empty())
+      AppendMenuW(popup, MF_STRING | state, static_cast<UINT_PTR>(item.id), caption.c_str());
+    else
+      AppendMenuW(popup, MF_POPUP | state, reinterpret_cast<UINT_PTR>(MakePopup(item.sub)), caption.c_str());
+  }
+  return popup;
+}
+
+}  // namespace
+
+int ShowPopupMenu(HWND owner, POINT at, const std::vector<PopupItem>& items) {
+  HMENU popup = MakePopup(items);
   const int chosen = TrackPopupMenu(popup, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, owner, nullptr);
-  DestroyMenu(popup);
+  DestroyMenu(popup);  // with its submenus
   return chosen;
 }

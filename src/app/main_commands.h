@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include <initializer_list>
 #include <string>
+#include <vector>
 
 // Menu commands. The ones of later parts of the program are present but disabled.
 enum Cmd : int {
@@ -16,16 +16,18 @@ enum Cmd : int {
   cmOptions, cmHelp, cmWelcome,
   cmNoCheckAdd = 1100, cmNoCheckDelete, cmDontWatchFiles,
   cmNewKey, cmDeleteKey, cmNewValue, cmEditValue, cmDeleteValue, cmAddUserFile, cmRemoveUserFile,
+  cmUndoChanges = 1200, cmExportData, cmDontWatchNextTime, cmShowClsid, cmResultInstallFiles, cmResultDontWatchFiles,
 };
 
-// An entry of a popup menu.
+// An entry of a popup menu; one with entries of its own opens them as a submenu.
 struct PopupItem {
   int id;
   const char* caption;
   bool enabled;
+  std::vector<PopupItem> sub = {};
 };
 // Shows a popup menu at a screen point; returns the chosen command, 0 when none.
-int ShowPopupMenu(HWND owner, POINT at, std::initializer_list<PopupItem> items);
+int ShowPopupMenu(HWND owner, POINT at, const std::vector<PopupItem>& items);
 
 // The menu bar: Datei, Assistent, Aktion (with Extras), Optionen, Hilfe.
 HMENU CreateMainMenu();

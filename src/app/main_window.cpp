@@ -10,6 +10,7 @@
 #include "app/commands.h"
 #include "app/main_commands.h"
 #include "app/options_dialog.h"
+#include "app/restore_all_dialog.h"
 #include "app/result_lists.h"
 #include "core/exceptions.h"
 #include "core/identity.h"
@@ -109,6 +110,7 @@ void TfMain::CreateControls() {
     SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   RestoreColumns();
   ShowPage(0, 0);
+  UpdateCommands();
 }
 
 void TfMain::CreateMenus() { SetMenu(Handle(), CreateMainMenu()); }
@@ -368,6 +370,14 @@ void TfMain::ShowResult() {
   const std::string& file = ws_.CurrentResultFile();
   SetCaption(file + " " + ProductName);
   ShowPage(1, 0);
+  UpdateCommands();
+}
+
+// "A&lles wiederherstellen" only while a log is loaded.
+void TfMain::UpdateCommands() {
+  const bool loaded = !ws_.CurrentResultFile().empty();
+  EnableMenuItem(GetMenu(Handle()), cmRestoreAll, MF_BYCOMMAND | (loaded ? MF_ENABLED : MF_GRAYED));
+  SendMessageW(toolbar_, TB_ENABLEBUTTON, cmRestoreAll, loaded);
 }
 
 void TfMain::Command(int id, int notifyCode, HWND control) {
@@ -437,6 +447,21 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       if (TreeNode* selected = bindings_[0]->Selected()) NodeSelected(0, *selected);
       break;
     }
+    case cmRestoreAll: {
+      if (ws_.CurrentResultFile().empty()) break;
+      TfRestoreAll restore(ws_);
+      restore.AfterArea = [this](int area) {
+        if (TreeNode* node = bindings_[static_cast<size_t>(3 + area)]->Selected())
+          NodeSelected(static_cast<size_t>(3 + area), *node);
+      };
+      restore.LogDeleted = [this] {
+        SetCaption(ProductName);
+        ShowPage(0, 0);
+        UpdateCommands();
+      };
+      restore.ShowModal(Handle());
+      break;
+    }
     case cmOptions: {
       TfOptions options;
       options.ShowModal(Handle());
@@ -463,6 +488,11 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       }
       if (header.code == NM_DBLCLK && header.hwndFrom == drive_files_.View()) {
         OpenDriveFile(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
+        return 0;
+      }
+      if (header.code == NM_DBLCLK && header.hwndFrom == result_lists_[1].View()) {
+        const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+        if (row >= 0) OpenFile(bindings_[4]->Selected(), result_lists_[1].Text(row, 0));
         return 0;
       }
       if (header.code == LVN_KEYDOWN && header.hwndFrom == reg_values_.View() &&

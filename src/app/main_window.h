@@ -30,6 +30,10 @@ class TfMain : public TfTSW_BasicForm {
   ListViewControl& SystemValues() { return system_values_; }
   // The lists beside the three result trees.
   ListViewControl& ResultList(int tab) { return result_lists_[tab]; }
+  // A command of the log page's popups on the selected node of result tab 0 to 2 (or
+  // on the rows selected in its list): cmUndoChanges, cmExportData,
+  // cmDontWatchNextTime, cmShowClsid, cmResultDontWatchFiles, cmDeleteValue.
+  void ResultCommand(int command, int tab, bool fromList);
   HWND Splitter(size_t index) const { return splits_.at(index).handle; }
   // The keys of the commands (F5, F1), for the message loop.
   static HACCEL Accelerators();
@@ -67,8 +71,13 @@ class TfMain : public TfTSW_BasicForm {
   void SystemTreePopup(POINT at);
   // Deletes the values selected in the value list; ask: the Delete key's questions.
   void DeleteSelectedValues(bool ask);
-  // Opens a file of the drive file list through the shell (double click).
+  // Opens a file of a file list through the shell (double click).
   void OpenDriveFile(int row);
+  void OpenFile(const TreeNode* folder, const std::string& name);
+  void ResultTreePopup(int tab, POINT at);
+  void ResultListPopup(int tab, POINT at);
+  void UndoChanges(int tab, bool fromList);
+  void ShowClsidName(const std::string& key);
 
   Workspace& ws_;
   StatusBar status_;

@@ -1,11 +1,14 @@
-// The popup menus of the selection page and their commands: files not to watch, the
-// values of a registry key, the user's own system files; and a drive file opened by a
-// double click.
+// The popup menus of the main window and their commands. The selection page: files not
+// to watch, the values of a registry key, the user's own system files, a drive file
+// opened by a double click. The log page: undo through the confirmation dialog,
+// export, do not watch next time, the name of a class identifier.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
 #include "app/commands.h"
+#include "app/confirm_dialog.h"
+#include "app/export_dialog.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
 #include "app/selection_lists.h"
@@ -14,11 +17,24 @@
 #include "core/interaction.h"
 #include "core/settings.h"
 #include "core/translate.h"
+#include "model/system_file_kind.h"
 #include "model/treetool.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "removal/export.h"
+#include "removal/restore.h"
 
 bool TfMain::ContextMenu(HWND control, POINT at) {
+  for (int tab = 0; tab < 3; ++tab) {
+    if (control == bindings_[static_cast<size_t>(3 + tab)]->View()) {
+      ResultTreePopup(tab, at);
+      return true;
+    }
+    if (control == result_lists_[tab].View()) {
+      ResultListPopup(tab, at);
+      return true;
+    }
+  }
   if (control == drive_files_.View()) DriveFilesPopup(at);
   else if (control == reg_values_.View()) RegistryValuesPopup(at);
   else if (control == bindings_[2]->View()) SystemTreePopup(at);
@@ -97,11 +113,15 @@ void TfMain::SystemTreePopup(POINT at) {
 }
 
 void TfMain::OpenDriveFile(int row) {
-  TreeNode* folder = bindings_[1]->Selected();
-  if (folder == nullptr || row < 0) return;
+  if (row >= 0) OpenFile(bindings_[1]->Selected(), drive_files_.Text(row, 0));
+}
+
+// A file of the folder node, opened through the shell.
+void TfMain::OpenFile(const TreeNode* folder, const std::string& name) {
+  if (folder == nullptr) return;
   std::string path = NodePath(*folder, true, true);
   if (path.empty() || path.back() != '\\') path += '\\';
-  path += drive_files_.Text(row, 0);
+  path += name;
   if (!platform::FileExists(path)) {
     MessageDlg(tr("Datei existiert nicht"), mtError, mbOK);
     return;
@@ -110,4 +130,115 @@ void TfMain::OpenDriveFile(int row) {
       ShellExecuteW(Handle(), L"open", platform::Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (code == SE_ERR_NOASSOC) MessageDlg(tr("Es existiert keine Verknüpfung zu dieser Datei !\r") + path, mtError, mbOK);
   else if (code <= 32) MessageDlg(tr("Fehler beim Ausführen der Datei !\r") + path, mtError, mbOK);
+}
+
+// ---------------------------------------------------------------- the log's popups
+
+namespace {
+
+// A key named by a class identifier: "{" first, "-" tenth, "}" at 38.
+bool IsClassIdentifier(const std::string& text) {
+  return text.size() >= 38 && text[0] == '{' && text[9] == '-' && text[37] == '}';
+}
+
+}  // namespace
+
+void TfMain::ResultTreePopup(int tab, POINT at) {
+  TreeNode* node = bindings_[static_cast<size_t>(3 + tab)]->Selected();
+  if (node == nullptr || ws_.CurrentResultFile().empty()) return;
+  std::vector<PopupItem> items = {{cmUndoChanges, "Änderungen wiederherstellen", true},
+                                  {cmExportData, tab == 1 ? "Daten Exportieren" : "Daten exportieren", true},
+                                  {cmDontWatchNextTime, "Das nächste Mal nicht überwachen", true}};
+  if (tab == 0 && IsClassIdentifier(node->Text())) items.push_back({cmShowClsid, "Namen des CLSID-Wert anzeigen", true});
+  // Installation files come with their dialog.
+  items.push_back({cmResultInstallFiles, "Installationsdateien erzeugen", false});
+  if (const int chosen = ShowPopupMenu(Handle(), at, items)) ResultCommand(chosen, tab, false);
+}
+
+void TfMain::ResultListPopup(int tab, POINT at) {
+  if (bindings_[static_cast<size_t>(3 + tab)]->Selected() == nullptr || ws_.CurrentResultFile().empty()) return;
+  result_lists_[tab].ReadSelection(result_rows_[tab]);
+  const bool selected = result_rows_[tab].SelectedCount() > 0;
+  std::vector<PopupItem> items = {{cmUndoChanges, "Änderungen wiederherstellen", selected}};
+  if (tab == 0)  // new and edited values come with the registry value editor
+    items.push_back({0, "Auf Registry zugreifen", selected,
+                     {{cmNewValue, "&Neuer Wert", false}, {cmEditValue, "Wert &editieren", false},
+                      {cmDeleteValue, "Wert &löschen", selected}}});
+  if (tab == 1) items.push_back({cmResultDontWatchFiles, "Dateien nächstes mal nicht überwachen", selected});
+  if (const int chosen = ShowPopupMenu(Handle(), at, items)) ResultCommand(chosen, tab, true);
+}
+
+void TfMain::ResultCommand(int command, int tab, bool fromList) {
+  TreeNode* node = bindings_[static_cast<size_t>(3 + tab)]->Selected();
+  if (node == nullptr || ws_.CurrentResultFile().empty()) return;
+  Tree* selection[] = {&ws_.RegView, &ws_.DriveSel, &ws_.SystemSelect};
+  const int treeKinds[] = {tkRegistry, tkFiles, tkSystem};
+  ListModel& rows = result_rows_[tab];
+  result_lists_[tab].ReadSelection(rows);
+  switch (command) {
+    case cmUndoChanges: UndoChanges(tab, fromList); break;
+    case cmExportData: ExportResultData(Handle(), ws_.Result, *node, treeKinds[tab]); break;
+    case cmDontWatchNextTime:
+      DeselectBranch(*node, *selection[tab], true);
+      ws_.SelectionModified = true;
+      break;
+    case cmShowClsid: ShowClsidName(node->Text()); break;
+    case cmResultDontWatchFiles: {
+      std::string path = NodePath(*node, true, true);
+      if (path.empty() || path.back() != '\\') path += '\\';
+      std::vector<std::string> files;
+      for (size_t i = 0; i < rows.Count(); ++i)
+        if (rows.Row(i).Selected) files.push_back(path + rows.Row(i).Name());
+      AddToNoCheck(ws_, files);
+      ShowNoCheck();
+      break;
+    }
+    case cmDeleteValue: {  // the live registry's value of the logged key
+      std::vector<std::string> names;
+      for (size_t i = 0; i < rows.Count(); ++i)
+        if (rows.Row(i).Selected) names.push_back(rows.Row(i).Name());
+      DeleteRegistryValues(*node, names);
+      break;
+    }
+    default: break;
+  }
+}
+
+// "Änderungen wiederherstellen": the confirmation dialog with the tree's engine.
+void TfMain::UndoChanges(int tab, bool fromList) {
+  TreeNode* node = bindings_[static_cast<size_t>(3 + tab)]->Selected();
+  if (node == nullptr) return;
+  if (tab == 2 && node->Level() == 1 && !IsIniKind(SystemKindOfNode(*node))) {
+    MessageDlg(tr("Bei Textdateien ist kein automatischen Wiederherstellen möglich\r"
+                  "Bitte stellen Sie die Änderungen manuell Hand wieder her !"),
+               mtWarning, mbOK);
+    return;
+  }
+  const RestoreProc engines[] = {RestoreRegistryChanges, RestoreDriveChanges, RestoreSystemFileChanges};
+  TfConfirm confirm(ws_, engines[tab], node, fromList ? &result_rows_[tab] : nullptr, 7);
+  if (tab == 1) {
+    if (!fromList) confirm.SetNewEntriesCaption("lösche neue (hinzugefügte) Ordner/Dateien");
+    if (!ReadSettingBool("UseDLLBackupRestore")) confirm.HideDeletedAndAltered();
+  }
+  confirm.AfterExecute = [this, tab, node] { NodeSelected(static_cast<size_t>(3 + tab), *node); };
+  confirm.ShowModal(Handle());
+}
+
+// "Namen des CLSID-Wert anzeigen": the class's name as the registry has it now.
+void TfMain::ShowClsidName(const std::string& key) {
+  HKEY clsid = nullptr;
+  if (RegOpenKeyExW(HKEY_CLASSES_ROOT, platform::Utf8ToWide("CLSID\\" + key).c_str(), 0, KEY_READ, &clsid) !=
+      ERROR_SUCCESS) {
+    MessageDlg(tr("CLSID-Eintrag nicht gefunden"), mtInformation, mbOK);
+    return;
+  }
+  std::wstring value(1024, L'\0');
+  DWORD size = static_cast<DWORD>(value.size() * sizeof(wchar_t)), type = 0;
+  const LONG rc = RegQueryValueExW(clsid, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value.data()), &size);
+  RegCloseKey(clsid);
+  std::string name = rc == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ)
+                         ? platform::WideToUtf8(value.c_str())
+                         : std::string();
+  if (name.empty()) name = ReadSettingText("EmptyText");
+  MessageDlg("CLSID:" + key + tr("\raktueller Wert:") + name, mtInformation, mbOK);
 }

@@ -6,6 +6,7 @@ namespace {
 
 // What a person does to the dialog that is shown next.
 std::function<void(HWND)> g_action;
+std::string g_class = "QuitawayForm";  // the window class waited for
 
 BOOL CALLBACK CollectChild(HWND child, LPARAM out) {
   reinterpret_cast<std::vector<HWND>*>(out)->push_back(child);
@@ -13,7 +14,7 @@ BOOL CALLBACK CollectChild(HWND child, LPARAM out) {
 }
 
 BOOL CALLBACK FindShownForm(HWND w, LPARAM out) {
-  if (IsWindowVisible(w) && IsWindowEnabled(w) && ClassOf(w) == "QuitawayForm") *reinterpret_cast<HWND*>(out) = w;
+  if (IsWindowVisible(w) && IsWindowEnabled(w) && ClassOf(w) == g_class) *reinterpret_cast<HWND*>(out) = w;
   return TRUE;
 }
 
@@ -46,8 +47,9 @@ std::vector<HWND> Children(HWND parent) {
   return list;
 }
 
-void WhenShown(std::function<void(HWND)> action) {
+void WhenShown(std::function<void(HWND)> action, const std::string& windowClass) {
   g_action = std::move(action);
+  g_class = windowClass;
   SetTimer(nullptr, 0, 30, ActOnShownForm);
 }
 

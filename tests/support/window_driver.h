@@ -15,7 +15,8 @@ std::vector<HWND> Children(HWND parent);
 // The button (or check box, radio button) with this caption, or null.
 HWND ButtonOf(HWND form, const std::string& caption);
 void Click(HWND form, const std::string& caption);
-// Runs action on the program's form shown next, from inside its modal loop.
-void WhenShown(std::function<void(HWND)> action);
+// Runs action on the program's form shown next, from inside its modal loop; or on the
+// next window of another class ("#32770": the system's file dialogs).
+void WhenShown(std::function<void(HWND)> action, const std::string& windowClass = "QuitawayForm");
 // Lets the messages of the next 50 ms run (timers included).
 void Settle();
