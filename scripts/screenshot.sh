@@ -5,7 +5,8 @@
 # the prefix's DPI (default 96), QW_SCREEN the desktop's size (default 1024x768).
 # QW_KEYS: key steps typed after SECONDS, separated by blanks, each an xdotool key
 # name ("alt+o", "Return"), "wait:N" (N seconds) or "click:X Y" written "click:X,Y"
-# (a left click there) or "type:TEXT" (TEXT typed, without blanks),
+# (a left click there; "rclick:X,Y" a right click), "type:TEXT" (TEXT typed, without blanks), "down:KEY" and
+# "up:KEY" (a key held, as Ctrl during a click),
 # e.g. QW_KEYS="alt+o e wait:2".
 # The prefix is build/shot-prefix-<arch>, made once.
 set -euo pipefail
@@ -30,8 +31,11 @@ sleep "$WAIT"
 for step in ${QW_KEYS:-}; do
   case $step in
     wait:*) sleep "${step#wait:}" ;;
+    down:*) DISPLAY=$display xdotool keydown "${step#down:}" ;;
+    up:*) DISPLAY=$display xdotool keyup "${step#up:}" ;;
     type:*) DISPLAY=$display xdotool type --delay 20 "${step#type:}"; sleep 0.3 ;;
     click:*) pos=${step#click:}; DISPLAY=$display xdotool mousemove "${pos%,*}" "${pos#*,}" click 1; sleep 0.5 ;;
+    rclick:*) pos=${step#rclick:}; DISPLAY=$display xdotool mousemove "${pos%,*}" "${pos#*,}" click 3; sleep 0.5 ;;
     *) DISPLAY=$display xdotool key "$step"; sleep 0.3 ;;
   esac
 done

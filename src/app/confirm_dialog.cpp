@@ -41,7 +41,7 @@ void TfConfirm::CreateControls() {
   AddControl(L"STATIC", "Diese Operationen sind geplant:", SS_LEFT, {10, 10, kWidth - 10, 26}, akLeft | akTop | akRight);
   HWND list = AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
                          {10, 28, kWidth - 10, kHeight - 120}, akAll);
-  list_.Attach(list, {{"Aktion", 170}, {"Pfad", 200}, {"Name", 100}, {"Wert", 120}, {"Status", 120}}, Dpi());
+  list_.Attach(list, {{"Aktion", 140}, {"Pfad", 190}, {"Name", 90}, {"Wert", 110}, {"Status", 80}}, Dpi());
   PersistColumns(list, "ToDoLV");
   LONG y = kHeight - 112;
   for (int i = 0; i < 4; ++i, y += 22) {

@@ -337,12 +337,14 @@ std::vector<NodeRecord> ReadNodeRecords(const ResultFileInfo& info, ResultSectio
 namespace {
 
 // Adds the children read from a stored copy; the node's own look and state pass on.
+// Added one by one: a view shows them as they come (suspending the tree would make it
+// build itself anew, in the middle of the expansion that asked for them).
 void AddStoredChildren(TreeNode& node, std::vector<ResultReader::StoredChild>& children) {
-  TreeUpdateScope suspended(node.Owner());
   for (ResultReader::StoredChild& c : children) {
     TreeNode* child = node.AddChild(std::move(c.Name));
     child->SetData(c.Data);
     child->SetHasChildren(c.HasChildren);
+    child->SetImageIndex(node.ImageIndex());  // a key or folder like its parent
     child->SetSelectedIndex(node.SelectedIndex());
     child->SetStateIndex(node.StateIndex());
     if (IsDone(node.StateIndex())) child->SetCut(true);

@@ -109,7 +109,8 @@ void Draw(HDC dc, const Picture& p, int s) {
                            ANTIALIASED_QUALITY, 0, L"Tahoma");
   HGDIOBJ old = SelectObject(dc, font);
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, p.shape == Shape::Mark ? p.colour : (p.shape == Shape::Box ? dark : RGB(255, 255, 255)));
+  const bool onLight = p.shape == Shape::Box || p.shape == Shape::Document;  // dark letters on light shapes
+  SetTextColor(dc, p.shape == Shape::Mark ? p.colour : (onLight ? dark : RGB(255, 255, 255)));
   RECT r{0, 0, s, s};
   if (p.shape == Shape::Folder) r.top = at(4);
   DrawTextW(dc, p.glyph, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);

@@ -80,7 +80,9 @@ void TreeViewBinding::Refresh(TreeNode& node) {
   syncing_ = true;
   TreeView_SetItem(view_, &tv);
   const bool shown = (TreeView_GetItemState(view_, item, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
-  if (!expanding_ && node.Expanded() != shown && (node.Count() > 0 || !node.Expanded()))
+  // Expanded only once its children stand in the view: an item expanded before that
+  // would count as open and show nothing.
+  if (!expanding_ && node.Expanded() != shown && (TreeView_GetChild(view_, item) != nullptr || !node.Expanded()))
     TreeView_Expand(view_, item, node.Expanded() ? TVE_EXPAND : TVE_COLLAPSE);
   syncing_ = false;
 }
