@@ -32,7 +32,7 @@ const MenuEntry kActionMenu[] = {
     {cmDuplicates, "&Doppelte Dateien suchen und löschen", false},
     {cmTempFiles, "&Temp-Dateien suchen und löschen", false}, {cmFileBackup, "Dateien-&Backup", false},
     {cmFonts, "Schri&ften deinstallieren", false}, {cmExistingPrograms, "Bestehende &Programme löschen", false},
-    {cmInstallFiles, "I&nstallationsdateien erzeugen", false}, {cmWebClean, "Internetbereich aufräumen", false},
+    {cmInstallFiles, "I&nstallationsdateien erzeugen", true}, {cmWebClean, "Internetbereich aufräumen", false},
     {cmEmptyFolders, "&Leere Ordner suchen", false}, {0, nullptr, false},
     {cmRefresh, "A&nsicht aktualisieren\tF5", true}};
 const MenuEntry kExtrasMenu[] = {{cmStoreConfigurationAs, "&Speichere Konfiguration unter", true},

@@ -9,6 +9,7 @@
 
 #include "app/commands.h"
 #include "app/main_commands.h"
+#include "app/install_files_commands.h"
 #include "app/options_dialog.h"
 #include "app/restore_all_dialog.h"
 #include "app/result_lists.h"
@@ -373,11 +374,14 @@ void TfMain::ShowResult() {
   UpdateCommands();
 }
 
-// "A&lles wiederherstellen" only while a log is loaded.
+// "A&lles wiederherstellen" and "I&nstallationsdateien erzeugen" only while a log is
+// loaded.
 void TfMain::UpdateCommands() {
   const bool loaded = !ws_.CurrentResultFile().empty();
-  EnableMenuItem(GetMenu(Handle()), cmRestoreAll, MF_BYCOMMAND | (loaded ? MF_ENABLED : MF_GRAYED));
-  SendMessageW(toolbar_, TB_ENABLEBUTTON, cmRestoreAll, loaded);
+  for (const int command : {cmRestoreAll, cmInstallFiles}) {
+    EnableMenuItem(GetMenu(Handle()), static_cast<UINT>(command), MF_BYCOMMAND | (loaded ? MF_ENABLED : MF_GRAYED));
+    SendMessageW(toolbar_, TB_ENABLEBUTTON, static_cast<WPARAM>(command), loaded);
+  }
 }
 
 void TfMain::Command(int id, int notifyCode, HWND control) {
@@ -462,6 +466,9 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       restore.ShowModal(Handle());
       break;
     }
+    case cmInstallFiles:
+      CreateAllInstallFilesCommand(Handle(), ws_);
+      break;
     case cmOptions: {
       TfOptions options;
       options.ShowModal(Handle());

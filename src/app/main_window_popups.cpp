@@ -9,6 +9,7 @@
 #include "app/commands.h"
 #include "app/confirm_dialog.h"
 #include "app/export_dialog.h"
+#include "app/install_files_commands.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
 #include "app/selection_lists.h"
@@ -150,8 +151,7 @@ void TfMain::ResultTreePopup(int tab, POINT at) {
                                   {cmExportData, tab == 1 ? "Daten Exportieren" : "Daten exportieren", true},
                                   {cmDontWatchNextTime, "Das nächste Mal nicht überwachen", true}};
   if (tab == 0 && IsClassIdentifier(node->Text())) items.push_back({cmShowClsid, "Namen des CLSID-Wert anzeigen", true});
-  // Installation files come with their dialog.
-  items.push_back({cmResultInstallFiles, "Installationsdateien erzeugen", false});
+  items.push_back({cmResultInstallFiles, "Installationsdateien erzeugen", true});
   if (const int chosen = ShowPopupMenu(Handle(), at, items)) ResultCommand(chosen, tab, false);
 }
 
@@ -183,6 +183,7 @@ void TfMain::ResultCommand(int command, int tab, bool fromList) {
       ws_.SelectionModified = true;
       break;
     case cmShowClsid: ShowClsidName(node->Text()); break;
+    case cmResultInstallFiles: CreateInstallFilesFor(Handle(), ws_.Result, *node, tab); break;
     case cmResultDontWatchFiles: {
       std::string path = NodePath(*node, true, true);
       if (path.empty() || path.back() != '\\') path += '\\';

@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
-#include <shlobj.h>
 
 #include <algorithm>
 
@@ -12,6 +11,7 @@
 #include "platform/names.h"
 #include "platform/text.h"
 #include "ui/caption_bar.h"
+#include "ui/folder_dialog.h"
 #include "ui/tab_control.h"
 
 namespace {
@@ -49,20 +49,6 @@ std::string ListLine(HWND list, int index) {
   SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
   text.resize(static_cast<size_t>(length));
   return platform::WideToUtf8(text);
-}
-
-// The folder browser: preset to the field's folder, with the status line.
-struct BrowseStart {
-  std::wstring folder, status;
-};
-
-int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM, LPARAM data) {
-  if (msg == BFFM_INITIALIZED) {
-    const auto& start = *reinterpret_cast<const BrowseStart*>(data);
-    SendMessageW(dialog, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start.folder.c_str()));
-    SendMessageW(dialog, BFFM_SETSTATUSTEXTW, 0, reinterpret_cast<LPARAM>(start.status.c_str()));
-  }
-  return 0;
 }
 
 }  // namespace
@@ -340,26 +326,9 @@ void TfOptions::ExclusiveChecks(int clicked) {
 
 void TfOptions::BrowseFolder(const char* setting, const char* status) {
   HWND field = ControlOf(setting);
-  const std::wstring title = platform::Utf8ToWide(tr("Backuppfad für die Sicherung von Dateien"));
-  BrowseStart start{WindowText(field), platform::Utf8ToWide(tr(status))};
-  PIDLIST_ABSOLUTE drives = nullptr;
-  SHGetSpecialFolderLocation(Handle(), CSIDL_DRIVES, &drives);
-  BROWSEINFOW info{};
-  info.hwndOwner = Handle();
-  info.pidlRoot = drives;
-  info.lpszTitle = title.c_str();
-  info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT;
-  info.lpfn = BrowseCallback;
-  info.lParam = reinterpret_cast<LPARAM>(&start);
-  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
-  wchar_t path[MAX_PATH] = {};
-  if (chosen != nullptr && SHGetPathFromIDListW(chosen, path)) {
-    std::wstring folder = path;
-    if (!folder.empty() && folder.back() != L'\\') folder += L'\\';
-    SetWindowTextW(field, folder.c_str());
-  }
-  CoTaskMemFree(chosen);
-  CoTaskMemFree(drives);
+  std::string folder = platform::WideToUtf8(WindowText(field));
+  if (ChooseFolder(Handle(), {"", "Backuppfad für die Sicherung von Dateien", status, true}, folder))
+    SetWindowTextW(field, platform::Utf8ToWide(folder).c_str());
 }
 
 void TfOptions::ChooseColour(int swatch) {

@@ -240,12 +240,21 @@ void CopyChangedFiles(const ResultFileInfo& info, TreeNode* start, uint32_t mask
 }
 
 void CreateAllInstallFiles(const ResultFileInfo& info, TreeNode* registry, TreeNode* system, TreeNode* drives,
-                           const std::string& name, const std::string& folder, bool askOnProblems) {
+                           const std::string& name, const std::string& folder, bool askOnProblems,
+                           const InstallFilesDialog& dialog) {
+  auto written = [&](const char* kind, size_t lines) {
+    if (dialog.Written) dialog.Written(kind, lines);
+  };
   std::vector<std::string> lines, script;
-  ExportRegFile(info, registry, UINT32_MAX, lines, &script);
+  ExportRegFile(info, registry, dialog.Mask, lines, &script);
   SaveTextLines(name + ".REG", lines, true);
+  written(".REG", lines.size());
   SaveTextLines(name + ".VBS", script, true);
-  ExportInfFile(info, system, UINT32_MAX, lines);
+  written(".VBS", script.size());
+  ExportInfFile(info, system, dialog.Mask, lines);
   SaveTextLines(name + "_add.INF", lines, true);
-  CopyChangedFiles(info, drives, UINT32_MAX, folder, askOnProblems);
+  written(".INF", lines.size());
+  std::string target = folder;
+  if (dialog.ChooseFolder && !dialog.ChooseFolder(target)) return;
+  CopyChangedFiles(info, drives, dialog.Mask, target, askOnProblems);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,8 +33,18 @@ void ExportInfFile(const ResultFileInfo& info, TreeNode* start, uint32_t mask, s
 void CopyChangedFiles(const ResultFileInfo& info, TreeNode* start, uint32_t mask, const std::string& targetFolder,
                       bool askOnProblems);
 
+// How a run of CreateAllInstallFiles talks to a person (batch mode: nobody).
+struct InstallFilesDialog {
+  uint32_t Mask = UINT32_MAX;  // the kinds written
+  // After each file: what it is and its line count (".REG", ".VBS", ".INF").
+  std::function<void(const std::string& kind, size_t lines)> Written;
+  // Before the copy: the target folder, default on entry; false stops the run there.
+  std::function<bool(std::string& folder)> ChooseFolder;
+};
+
 // All of them for a whole result, from the first nodes of its three trees:
 // name + ".REG" (also when empty), name + ".VBS", name + "_add.INF", and the copy of
 // the files below folder.
 void CreateAllInstallFiles(const ResultFileInfo& info, TreeNode* registry, TreeNode* system, TreeNode* drives,
-                           const std::string& name, const std::string& folder, bool askOnProblems);
+                           const std::string& name, const std::string& folder, bool askOnProblems,
+                           const InstallFilesDialog& dialog = {});
