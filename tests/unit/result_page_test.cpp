@@ -286,3 +286,23 @@ TEST_F(ResultPageTest, ExportWritesTheChosenKinds) {
 }
 
 }  // namespace
+
+namespace {
+
+// "Installationsdateien erzeugen" on a key: the kinds, then the name; the registry file
+// holds the new state of the key and the message counts its lines.
+TEST_F(ResultPageTest, InstallFileOfAKeyAfterKindsAndName) {
+  Select(0, KeyPath());
+  WhenShown([](HWND dialog) { Click(dialog, "&OK"); });
+  ui_.AnswerInput(folder_.File("inst"));
+  window_.ResultCommand(cmResultInstallFiles, 0, false);
+  const std::string text = ReadFileBytes(folder_.File("inst.REG"));
+  EXPECT_EQ(text.rfind("REGEDIT4\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find("\"Alt\"=\"nachher\""), std::string::npos) << text;
+  ASSERT_FALSE(ui_.Texts().empty());
+  size_t lines = 0;
+  for (char c : text) lines += c == '\n' ? 1 : 0;
+  EXPECT_EQ(ui_.Texts().back(), "*.REG-Datei erzeugt, (" + std::to_string(lines) + " Zeilen)");
+}
+
+}  // namespace
