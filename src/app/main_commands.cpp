@@ -36,7 +36,7 @@ const MenuEntry kActionMenu[] = {
     {cmEmptyFolders, "&Leere Ordner suchen", false}, {0, nullptr, false},
     {cmRefresh, "A&nsicht aktualisieren\tF5", true}};
 const MenuEntry kExtrasMenu[] = {{cmStoreConfigurationAs, "&Speichere Konfiguration unter", true},
-                                 {cmCompareTwo, "&Vergleiche zwei Konfigurationen", false}};
+                                 {cmCompareTwo, "&Vergleiche zwei Konfigurationen", true}};
 const MenuEntry kOptionsMenu[] = {{cmOptions, "&Einstellungen", true}};
 const MenuEntry kHelpMenu[] = {{cmHelp, "&Hilfe\tF1", true}, {cmWelcome, "&Willkommen", false}};
 

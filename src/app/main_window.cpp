@@ -9,6 +9,7 @@
 
 #include "app/commands.h"
 #include "app/main_commands.h"
+#include "app/compare_dialog.h"
 #include "app/install_files_commands.h"
 #include "app/options_dialog.h"
 #include "app/restore_all_dialog.h"
@@ -464,6 +465,13 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
         UpdateCommands();
       };
       restore.ShowModal(Handle());
+      break;
+    }
+    case cmCompareTwo: {  // the log becomes the loaded one; the title stays as it is
+      TfCompare compare(ws_);
+      if (compare.ShowModal(Handle()) != 1) break;
+      ShowPage(1, 0);
+      UpdateCommands();
       break;
     }
     case cmInstallFiles:

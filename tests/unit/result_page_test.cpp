@@ -8,8 +8,10 @@
 #include <commctrl.h>
 
 #include "app/commands.h"
+#include "app/compare_dialog.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
+#include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/settings.h"
 #include "model/data_codes.h"
@@ -303,6 +305,40 @@ TEST_F(ResultPageTest, InstallFileOfAKeyAfterKindsAndName) {
   size_t lines = 0;
   for (char c : text) lines += c == '\n' ? 1 : 0;
   EXPECT_EQ(ui_.Texts().back(), "*.REG-Datei erzeugt, (" + std::to_string(lines) + " Zeilen)");
+}
+
+}  // namespace
+
+namespace {
+
+// "Vergleichen zweier Konfigurationen": the fields are asked for in order; then the two
+// stored configurations are compared into the log named, which becomes the loaded one.
+TEST_F(ResultPageTest, CompareDialogChecksItsFieldsAndLoadsTheNewLog) {
+  TfCompare dialog(ws_);
+  dialog.CreateHandle(nullptr);
+  const struct {
+    const char *oldFile, *newFile, *result, *error;
+  } missing[] = {{"", "", "", "Sie sollten eine Datei für die alten Konfigurationsdaten wählen"},
+                 {"a.TSD", "", "", "Sie sollten eine Datei für die neuen Konfigurationsdaten wählen"},
+                 {"a.TSD", "b.TSD", "", "Sie sollten einen Namen für die Ergebnisdatei angeben"}};
+  auto fill = [&](const std::string& a, const std::string& b, const std::string& c) {
+    const std::string texts[] = {a, b, c};
+    for (int i = 0; i < 3; ++i) SetWindowTextW(dialog.Field(i), platform::Utf8ToWide(texts[i]).c_str());
+  };
+  for (const auto& m : missing) {
+    fill(m.oldFile, m.newFile, m.result);
+    try {
+      dialog.Compare();
+      ADD_FAILURE() << m.error;
+    } catch (const EQuitawayError& e) {
+      EXPECT_STREQ(e.what(), m.error);
+    }
+  }
+  fill(ws_.DataFile(kOldConfigFile), ws_.DataFile(kNewConfigFile), folder_.File("zwei.TSL"));
+  dialog.Compare();
+  EXPECT_EQ(dialog.ModalResult(), 1);
+  EXPECT_EQ(ws_.CurrentResultFile(), folder_.File("zwei.TSL"));
+  EXPECT_EQ(Select(0, KeyPath()), (V{"(Standard) | 9", "Alt | 11", "Alt | 12"}));
 }
 
 }  // namespace
