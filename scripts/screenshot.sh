@@ -3,6 +3,7 @@
 # starts Quitaway.exe with ARGS in a virtual desktop on a virtual display,
 # waits SECONDS and saves the screen. QW_ARCH as for the other helpers; QW_DPI sets
 # the prefix's DPI (default 96), QW_SCREEN the desktop's size (default 1024x768).
+# QW_WELCOME=1 lets the welcome dialog open at the start (else it is switched off).
 # QW_KEYS: key steps typed after SECONDS, separated by blanks, each an xdotool key
 # name ("alt+o", "Return"), "wait:N" (N seconds) or "click:X Y" written "click:X,Y"
 # (a left click there; "rclick:X,Y" a right click), "type:TEXT" (TEXT typed, without blanks), "down:KEY" and
@@ -18,6 +19,9 @@ source "$QW_ROOT/scripts/wine-env.sh"
 qw_ensure_prefix
 dpi=${QW_DPI:-96}
 "$QW_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+# The welcome dialog only when asked for (QW_WELCOME=1).
+"$QW_WINE" reg add 'HKCU\Software\Velmoria\Velmoria Quitaway 2000\2.0' /v DontShowWelcome /t REG_DWORD \
+  /d "$([ "${QW_WELCOME:-0}" = 1 ] && echo 0 || echo 1)" /f >/dev/null 2>&1
 wineserver -w
 display=:$((90 + RANDOM % 100))
 screen=${QW_SCREEN:-1024x768}

@@ -91,6 +91,7 @@ int RunMainWindow(Workspace& ws, WindowInteraction& windows, SplashScreen& splas
     splash.WaitUntil(3000);
     splash.Close();
     ShowWindow(window.Handle(), SW_SHOW);
+    window.Greet();
     const int code = TfMain::MessageLoop(window.Handle());
     windows.SetStatusDisplay(nullptr);
     return code;

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 #include "core/translate.h"
@@ -22,8 +24,8 @@ const MenuEntry kFileMenu[] = {
     {cmLoadResult, "Lade &Ergebnisdatei (Installationsprotokoll)", true}, {0, nullptr, false},
     {cmExit, "&Beenden\tAlt+F4", true}};
 const MenuEntry kWizardMenu[] = {
-    {cmWizard, "&Assistenten starten", false}, {cmWizardOld, "A&ssistenten starten (alte Version)", false},
-    {cmWizardInstall, "&Neues Programm installieren", false}, {cmWizardRemove, "&Programm entfernen", false},
+    {cmWizard, "&Assistenten starten", true}, {cmWizardOld, "A&ssistenten starten (alte Version)", false},
+    {cmWizardInstall, "&Neues Programm installieren", true}, {cmWizardRemove, "&Programm entfernen", true},
     {0, nullptr, false}, {cmRestoreAll, "A&lles wiederherstellen", true}};
 const MenuEntry kActionMenu[] = {
     {cmStoreConfiguration, "&Speichere aktuelle Konfiguration", true},
@@ -38,7 +40,7 @@ const MenuEntry kActionMenu[] = {
 const MenuEntry kExtrasMenu[] = {{cmStoreConfigurationAs, "&Speichere Konfiguration unter", true},
                                  {cmCompareTwo, "&Vergleiche zwei Konfigurationen", true}};
 const MenuEntry kOptionsMenu[] = {{cmOptions, "&Einstellungen", true}};
-const MenuEntry kHelpMenu[] = {{cmHelp, "&Hilfe\tF1", true}, {cmWelcome, "&Willkommen", false}};
+const MenuEntry kHelpMenu[] = {{cmHelp, "&Hilfe\tF1", true}, {cmWelcome, "&Willkommen", true}};
 
 template <size_t N>
 HMENU MakeMenu(const MenuEntry (&entries)[N]) {
@@ -65,7 +67,7 @@ const struct {
   int command, image;
 } kToolbar[] = {{cmLoadSelection, STD_FILEOPEN}, {cmSaveSelection, STD_FILESAVE},
                 {cmLoadResult, kView + VIEW_DETAILS}, {0, 0},
-                {cmWizard, kView + VIEW_VIEWMENU}, {cmRestoreAll, STD_UNDO}, {0, 0},
+                {cmWizard, kView + VIEW_LARGEICONS}, {cmWizardOld, kView + VIEW_LIST}, {cmRestoreAll, STD_UNDO}, {0, 0},
                 {cmStoreConfiguration, STD_FILENEW}, {cmCreateLogfile, STD_REPLACE},
                 {cmIncrementalCompare, STD_REDOW}, {0, 0},
                 {cmDuplicates, STD_COPY}, {cmTempFiles, STD_DELETE}, {cmEmptyFolders, kView + VIEW_PARENTFOLDER},
@@ -112,14 +114,17 @@ HMENU CreateMainMenu() {
   return bar;
 }
 
-void FillToolbar(HWND toolbar, int dpi) {
+void FillToolbar(HWND toolbar, int dpi, std::vector<int> only, bool captions) {
   SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
   SendMessageW(toolbar, TB_LOADIMAGES, dpi > 120 ? IDB_STD_LARGE_COLOR : IDB_STD_SMALL_COLOR,
                reinterpret_cast<LPARAM>(HINST_COMMCTRL));
   SendMessageW(toolbar, TB_LOADIMAGES, dpi > 120 ? IDB_VIEW_LARGE_COLOR : IDB_VIEW_SMALL_COLOR,
                reinterpret_cast<LPARAM>(HINST_COMMCTRL));
   std::vector<TBBUTTON> buttons;
+  std::vector<std::wstring> texts;
+  texts.reserve(std::size(kToolbar));
   for (const auto& b : kToolbar) {
+    if (!only.empty() && std::find(only.begin(), only.end(), b.command) == only.end()) continue;
     TBBUTTON button{};
     button.iBitmap = b.command == 0 ? 0 : b.image;
     button.idCommand = b.command;
@@ -127,6 +132,11 @@ void FillToolbar(HWND toolbar, int dpi) {
     button.fsState = entry != nullptr && entry->built ? TBSTATE_ENABLED : 0;
     button.fsStyle = b.command == 0 ? BTNS_SEP : BTNS_BUTTON;
     button.iString = -1;
+    if (captions && entry != nullptr) {
+      texts.push_back(platform::Utf8ToWide(CommandHint(b.command)));
+      button.iString = reinterpret_cast<INT_PTR>(texts.back().c_str());
+      button.fsStyle |= BTNS_AUTOSIZE | BTNS_SHOWTEXT;
+    }
     buttons.push_back(button);
   }
   SendMessageW(toolbar, TB_ADDBUTTONSW, buttons.size(), reinterpret_cast<LPARAM>(buttons.data()));

@@ -31,8 +31,9 @@ int ShowPopupMenu(HWND owner, POINT at, const std::vector<PopupItem>& items);
 
 // The menu bar: Datei, Assistent, Aktion (with Extras), Optionen, Hilfe.
 HMENU CreateMainMenu();
-// The toolbar's buttons with the common controls' standard pictures.
-void FillToolbar(HWND toolbar, int dpi);
+// The toolbar's buttons with the common controls' standard pictures; with only, just
+// those commands (captions: with their menu captions beside them).
+void FillToolbar(HWND toolbar, int dpi, std::vector<int> only = {}, bool captions = false);
 // The hint of a command: its caption with each single "&" removed and "&&" made one
 // "&" (empty for an unknown command).
 std::string CommandHint(int command);

@@ -14,6 +14,8 @@
 #include "app/options_dialog.h"
 #include "app/restore_all_dialog.h"
 #include "app/result_lists.h"
+#include "app/welcome_dialog.h"
+#include "app/wizard_dialog.h"
 #include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/interaction.h"
@@ -375,6 +377,21 @@ void TfMain::ShowResult() {
   UpdateCommands();
 }
 
+void TfMain::RunCommand(int command) { Command(command, 0, nullptr); }
+
+TWizard2FRM& TfMain::Wizard(int page, int tab) {
+  if (!wizard_) wizard_ = std::make_unique<TWizard2FRM>(*this);
+  wizard_->Open(page, tab);
+  return *wizard_;
+}
+
+// Posted, so that they run as commands of the window (an error reaches the error
+// dialog, not the start-up).
+void TfMain::Greet() {
+  if (ReadSettingDef("Wizard2InInstall", 0) == SettingValue(1)) PostMessageW(Handle(), WM_COMMAND, cmWizard, 0);
+  else if (ShowWelcomeAtStart()) PostMessageW(Handle(), WM_COMMAND, cmWelcome, 0);
+}
+
 // "A&lles wiederherstellen" and "I&nstallationsdateien erzeugen" only while a log is
 // loaded.
 void TfMain::UpdateCommands() {
@@ -465,6 +482,20 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
         UpdateCommands();
       };
       restore.ShowModal(Handle());
+      break;
+    }
+    case cmWizard:
+      Wizard(wizard_ ? TWizard2FRM::pgStart : -1);
+      break;
+    case cmWizardInstall:
+      Wizard(TWizard2FRM::pgInstall);
+      break;
+    case cmWizardRemove:
+      Wizard(TWizard2FRM::pgUninstall);
+      break;
+    case cmWelcome: {
+      TWelcomeFRM welcome;
+      if (welcome.ShowModal(Handle()) == mrYes) Wizard(wizard_ ? TWizard2FRM::pgStart : -1);
       break;
     }
     case cmCompareTwo: {  // the log becomes the loaded one; the title stays as it is

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/wizard_host.h"
 #include "app/workspace.h"
 #include "ui/form.h"
 #include "ui/list_view.h"
@@ -13,15 +14,26 @@
 #include "ui/status_bar.h"
 #include "ui/tree_view.h"
 
-class TfMain : public TfTSW_BasicForm {
+class TWizard2FRM;
+
+class TfMain : public TfTSW_BasicForm, public WizardHost {
  public:
   explicit TfMain(Workspace& ws);
   ~TfMain() override;
 
+  // What the wizards ask of the window.
+  HWND Window() const override { return Handle(); }
+  void RunCommand(int command) override;
+  bool ResultLoaded() const override { return !ws_.CurrentResultFile().empty(); }
+  // The wizard, made at its first use; page as TWizard2FRM::Open.
+  TWizard2FRM& Wizard(int page, int tab = 0);
+  // At the first show: the wizard where an installation was left, else the welcome.
+  void Greet();
+
   // The status bar the engines report to.
   StatusBar& Status() { return status_; }
   // Page 0 "Auswahl", page 1 the installation log; tab within the selection page.
-  void ShowPage(int page, int tab = 0);
+  void ShowPage(int page, int tab = 0) override;
   // The loaded log: its name in the caption, its page shown.
   void ShowResult();
   TreeViewBinding& Binding(int tab) { return *bindings_[static_cast<size_t>(tab)]; }
@@ -100,6 +112,7 @@ class TfMain : public TfTSW_BasicForm {
   std::vector<Split> splits_;
   std::vector<std::pair<HWND, std::string>> lists_;  // list views with their names
   void RestoreColumns();
+  std::unique_ptr<TWizard2FRM> wizard_;
   int page_ = 0;
   bool show_hints_ = true;  // "ShowHints" as it was when the window was made
   int expand_all_ = 0;  // a Ctrl expansion runs: the lists stay as they are
