@@ -81,6 +81,7 @@ class TfMain : public TfTSW_BasicForm, public WizardHost {
   void DriveFilesPopup(POINT at);
   void RegistryValuesPopup(POINT at);
   void SystemTreePopup(POINT at);
+  void AddUserSystemFile();
   // Deletes the values selected in the value list; ask: the Delete key's questions.
   void DeleteSelectedValues(bool ask);
   // Opens a file of a file list through the shell (double click).

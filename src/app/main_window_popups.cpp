@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "app/add_system_file_dialog.h"
 #include "app/commands.h"
 #include "app/confirm_dialog.h"
 #include "app/export_dialog.h"
@@ -18,7 +19,9 @@
 #include "core/interaction.h"
 #include "core/settings.h"
 #include "core/translate.h"
+#include "model/data_codes.h"
 #include "model/system_file_kind.h"
+#include "model/tree_images.h"
 #include "model/treetool.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -104,12 +107,28 @@ void TfMain::DeleteSelectedValues(bool ask) {
 void TfMain::SystemTreePopup(POINT at) {
   TreeNode* node = bindings_[2]->Selected();
   if (node == nullptr) return;
-  // Adding asks for the file in a dialog of its own, which comes with the result views.
-  if (ShowPopupMenu(Handle(), at,
-                    {{cmAddUserFile, "Benutzerdefinierte Datei hinzufügen", false},
-                     {cmRemoveUserFile, "Benutzerdefinierte Datei entfernen", true}}) != cmRemoveUserFile)
-    return;
+  const int chosen = ShowPopupMenu(Handle(), at,
+                                   {{cmAddUserFile, "Benutzerdefinierte Datei hinzufügen", true},
+                                    {cmRemoveUserFile, "Benutzerdefinierte Datei entfernen", true}});
+  if (chosen == cmAddUserFile) AddUserSystemFile();
+  if (chosen != cmRemoveUserFile) return;
   RemoveUserSystemFile(*node);
+  ws_.SelectionModified = true;
+}
+
+// "Benutzerdefinierte Datei hinzufügen": a level-1 node with the file's picture,
+// watched unless the system files are not watched at all.
+void TfMain::AddUserSystemFile() {
+  std::string entry;
+  int kind = 0;
+  if (!AskSystemFile(Handle(), entry, kind)) return;
+  TreeNode* top = ws_.SystemSelect.First();
+  if (top == nullptr) return;
+  TreeNode* node = top->AddChild(entry);
+  const int32_t image = kind == sfUserIni ? imgIniFile : imgTextFile;
+  node->SetImageIndex(image);
+  node->SetSelectedIndex(image);
+  node->SetStateIndex(top->StateIndex() != stUnchecked ? stChecked : stUnchecked);
   ws_.SelectionModified = true;
 }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "ui/message_dialog.h"
+#include "ui/shared_file_dialog.h"
 #include "ui/splash.h"
 
 int WindowInteraction::MessageDlg(const std::string& text, MsgDlgType type, TMsgDlgButtons buttons, int helpContext) {
@@ -45,4 +46,8 @@ void WindowInteraction::EndBusy() {
   SetCursor(static_cast<HCURSOR>(cursors_.back()));
   cursors_.pop_back();
   PumpMessages();
+}
+
+int WindowInteraction::AskSharedFile(SharedFileQuestion question, const std::string& path, bool& sameForAll) {
+  return AskSharedFileInDialog(question, path, sameForAll);
 }

@@ -23,6 +23,8 @@ class WindowInteraction : public Interaction {
   int MessageDlg(const std::string& text, MsgDlgType type, TMsgDlgButtons buttons, int helpContext) override;
   void ShowMessage(const std::string& text) override;
   bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+  // The undo's questions about shared files, in the dialog "Gemeinsame Dateien".
+  int AskSharedFile(SharedFileQuestion question, const std::string& path, bool& sameForAll) override;
   void SetStatusText(StatusControl control, const std::string& text) override;
   void SetStatusMax(StatusControl control, int maximum) override;
   void SetStatusPosition(StatusControl control, int position) override;
