@@ -10,6 +10,7 @@
 #include "app/commands.h"
 #include "app/main_commands.h"
 #include "app/compare_dialog.h"
+#include "app/file_backup_dialog.h"
 #include "app/install_files_commands.h"
 #include "app/options_dialog.h"
 #include "app/restore_all_dialog.h"
@@ -503,6 +504,11 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       if (compare.ShowModal(Handle()) != 1) break;
       ShowPage(1, 0);
       UpdateCommands();
+      break;
+    }
+    case cmFileBackup: {
+      TDLLBackUpFRM backup;
+      backup.ShowModal(Handle());
       break;
     }
     case cmInstallFiles:

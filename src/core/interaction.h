@@ -82,6 +82,8 @@ class Interaction {
   virtual void ProcessMessages() = 0;
   // True once the user asked to cancel the running operation.
   virtual bool CancelRequested() const = 0;
+  // A person asked to stop the running operation (its "Abbrechen" button).
+  virtual void RequestCancel() {}
   virtual void ResetCancel() = 0;
 
   // Hourglass; nestable, the program is busy while any is open.

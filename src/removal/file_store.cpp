@@ -60,9 +60,11 @@ std::string SystemFolder() {
 
 class BackupRun {
  public:
-  BackupRun(int overwrite) : store_(BackupStoreFolder()), answer_(overwrite) {}
+  BackupRun(int overwrite, const std::function<void(const BackupProgress&)>& progress)
+      : store_(BackupStoreFolder()), answer_(overwrite), progress_(progress) {}
 
-  void Row(BackupDefinition& row) {
+  void Row(BackupDefinition& row, size_t index) {
+    row_ = index;
     UI().ResetCancel();
     row.Found = 0;
     // Folders still to visit; a stack rather than recursion, as deep as the folders are.
@@ -80,12 +82,14 @@ class BackupRun {
   void Folder(const std::string& folder, BackupDefinition& row, std::vector<std::string>& pending) {
     ++counters.Folders;
     UI().SetStatusText(StatusControl::Statuspanel, FormatMsg(tr("Dateien suchen in %s"), {folder}));
+    Report(folder);
     UI().ProcessMessages();
     if (UI().CancelRequested()) throw EMyAbort();
     for (const std::string& name : List(folder + row.Mask, false)) {
       File(folder + name);
       ++counters.Files;
       ++row.Found;
+      if (counters.Files % 10 == 0) Report(folder);
     }
     if (!row.Recursive) return;
     const std::vector<std::string> subfolders = List(folder + "*", true);
@@ -125,8 +129,14 @@ class BackupRun {
     }
   }
 
+  void Report(const std::string& folder) {
+    if (progress_) progress_({row_, folder, counters});
+  }
+
   std::string store_;
   int answer_;
+  const std::function<void(const BackupProgress&)>& progress_;
+  size_t row_ = 0;
 };
 
 }  // namespace
@@ -183,16 +193,18 @@ void SaveBackupDefinitions(const std::vector<BackupDefinition>& rows) {
   }
 }
 
-BackupCounters RunFileBackup(std::vector<BackupDefinition>& rows, int overwrite) {
+BackupCounters RunFileBackup(std::vector<BackupDefinition>& rows, int overwrite,
+                             const std::function<void(const BackupProgress&)>& progress) {
   if (rows.empty()) {
     MessageDlg(tr("Bitte geben Sie zunächst an, welche Ordner Sie durchsuchen möchten !"), mtInformation, mbOK);
     return {};
   }
   BusyScope busy;
-  BackupRun run(overwrite);
-  for (BackupDefinition& row : rows) {
+  BackupRun run(overwrite, progress);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    BackupDefinition& row = rows[i];
     try {
-      run.Row(row);
+      run.Row(row, i);
     } catch (const EMyAbort&) {
       // a cancel ends this row only
     } catch (const std::exception& e) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,4 +42,11 @@ struct BackupCounters {
 // same time and size. overwrite: 0 asks before replacing a stored copy; mrYesToAll or
 // mrNoToAll answer for all (batch mode asks nobody). A cancel ends the current row;
 // an error of one row is shown and the next row follows.
-BackupCounters RunFileBackup(std::vector<BackupDefinition>& rows, int overwrite = 0);
+// progress, when given, hears of each folder searched and of every tenth file.
+struct BackupProgress {
+  size_t Row = 0;      // the definition being run
+  std::string Folder;  // the folder being searched
+  BackupCounters Counters;
+};
+BackupCounters RunFileBackup(std::vector<BackupDefinition>& rows, int overwrite = 0,
+                             const std::function<void(const BackupProgress&)>& progress = {});

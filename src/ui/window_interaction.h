@@ -33,7 +33,7 @@ class WindowInteraction : public Interaction {
   void ProcessMessages() override;
   bool CancelRequested() const override { return cancel_; }
   void ResetCancel() override { cancel_ = false; }
-  void RequestCancel() { cancel_ = true; }
+  void RequestCancel() override { cancel_ = true; }
   void BeginBusy() override;
   void EndBusy() override;
   bool IsBusy() const override { return !cursors_.empty(); }

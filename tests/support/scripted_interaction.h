@@ -25,7 +25,7 @@ class ScriptedInteraction : public Interaction {
   // none; a question without a prepared answer fails the test and gets Cancel.
   void Answer(int modalResult) { answers_.push_back(modalResult); }
   void AnswerInput(std::string value) { inputs_.push_back(std::move(value)); }
-  void RequestCancel() { cancel_ = true; }
+  void RequestCancel() override { cancel_ = true; }
 
   const std::vector<Shown>& Messages() const { return shown_; }
   std::vector<std::string> Texts() const;
