@@ -24,7 +24,7 @@ const MenuEntry kFileMenu[] = {
     {cmLoadResult, "Lade &Ergebnisdatei (Installationsprotokoll)", true}, {0, nullptr, false},
     {cmExit, "&Beenden\tAlt+F4", true}};
 const MenuEntry kWizardMenu[] = {
-    {cmWizard, "&Assistenten starten", true}, {cmWizardOld, "A&ssistenten starten (alte Version)", false},
+    {cmWizard, "&Assistenten starten", true}, {cmWizardOld, "A&ssistenten starten (alte Version)", true},
     {cmWizardInstall, "&Neues Programm installieren", true}, {cmWizardRemove, "&Programm entfernen", true},
     {0, nullptr, false}, {cmRestoreAll, "A&lles wiederherstellen", true}};
 const MenuEntry kActionMenu[] = {

@@ -12,12 +12,14 @@
 #include "app/compare_dialog.h"
 #include "app/file_backup_dialog.h"
 #include "app/install_files_commands.h"
+#include "app/old_wizard_dialog.h"
 #include "app/options_dialog.h"
 #include "app/restore_all_dialog.h"
 #include "app/result_lists.h"
 #include "app/welcome_dialog.h"
 #include "app/wizard_dialog.h"
 #include "core/exceptions.h"
+#include "core/format.h"
 #include "core/identity.h"
 #include "core/interaction.h"
 #include "core/settings.h"
@@ -487,6 +489,17 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
     }
     case cmWizard:
       Wizard(wizard_ ? TWizard2FRM::pgStart : -1);
+      break;
+    case cmWizardOld:
+      if (TfWizard* open = TfWizard::Current()) {
+        ShowWindow(open->Handle(), SW_SHOW);
+      } else if (MessageDlg(FormatMsg(tr("Der %s Schritt für Schritt Assistent wird Sie durch jede Aktion\r führen, "
+                                         "um Ihnen die Funktionsweise des Programmes zu erklären !\r                  "
+                                         "             Fortsetzen (J/N) ?"),
+                                      {ProductName}),
+                            mtConfirmation, mbYesNo) == mrYes) {
+        (new TfWizard(*this))->ShowModeless(Handle());
+      }
       break;
     case cmWizardInstall:
       Wizard(TWizard2FRM::pgInstall);

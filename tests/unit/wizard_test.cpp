@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "app/main_commands.h"
+#include "app/old_wizard_dialog.h"
 #include "app/welcome_dialog.h"
 #include "app/wizard_dialog.h"
 #include "core/identity.h"
@@ -149,6 +150,55 @@ TEST_F(WizardTest, WelcomeRemembersItsBox) {
     EXPECT_EQ(welcome.ShowModal(), c.result);
     EXPECT_EQ(ShowWelcomeAtStart(), !c.checked);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// The older assistant: its chapters in turn, the two that need their button, and the
+// chapter kept for next time.
+TEST_F(WizardTest, OldAssistantGoesThroughItsChapters) {
+  WriteSetting("WizardChapter", 0);  // not a chapter: it starts with the first
+  TfWizard wizard(host_);
+  wizard.CreateHandle(nullptr);
+  ShowWindow(wizard.Handle(), SW_SHOW);
+  auto checked = [&](int chapter) { return SendMessageW(wizard.DoneBox(chapter), BM_GETCHECK, 0, 0) == BST_CHECKED; };
+  EXPECT_EQ(wizard.Chapter(), 1);
+  EXPECT_EQ(TextOf(wizard.Hints()).rfind("Klicken Sie auf die kleinen Kästchen", 0), 0u);
+  SendMessageW(wizard.DoneBox(1), BM_CLICK, 0, 0);  // "Ok, fertig" of chapter 1
+  EXPECT_EQ(wizard.Chapter(), 2);
+  EXPECT_TRUE(checked(1));
+
+  ui_.Answer(mrNo);  // skip chapter 2? no
+  try {
+    wizard.NextStep();
+    ADD_FAILURE() << "chapter 2 skipped";
+  } catch (const std::exception& e) {
+    EXPECT_STREQ(e.what(), "Bitte benutzen Sie die Schaltfläche, um die Aktion #2 auszuführen !");
+  }
+  SendMessageW(wizard.DoneBox(2), BM_CLICK, 0, 0);
+  EXPECT_EQ(ui_.Texts().back(), "Drücken Sie HIER bitte die Schaltfläche !");
+  EXPECT_FALSE(checked(2));
+  EXPECT_EQ(wizard.Chapter(), 2);
+
+  wizard.ChapterAction(2);
+  EXPECT_EQ(host_.calls, (std::vector<std::string>{Command(cmStoreConfiguration)}));
+  EXPECT_EQ(wizard.Chapter(), 3);
+  SendMessageW(wizard.DoneBox(3), BM_CLICK, 0, 0);
+  wizard.ChapterAction(4);
+  EXPECT_EQ(host_.calls.back(), Command(cmCreateLogfile));
+  EXPECT_EQ(wizard.Chapter(), 5);
+  EXPECT_TRUE(checked(1) && checked(2) && checked(3) && checked(4) && !checked(5));
+  wizard.NextStep();  // past the last chapter: done, back to the first
+  EXPECT_EQ(ui_.Texts().back(), "Der Schritt für Schritt Assistent ist abgeschlossen !");
+  EXPECT_EQ(wizard.Chapter(), 1);
+  EXPECT_EQ(ReadSetting("WizardChapter"), SettingValue(1));
+
+  WriteSetting("WizardChapter", 4);
+  TfWizard again(host_);
+  again.CreateHandle(nullptr);
+  EXPECT_EQ(again.Chapter(), 4);
 }
 
 }  // namespace
