@@ -32,7 +32,7 @@ const MenuEntry kActionMenu[] = {
     {cmCreateLogfile, "&Erstelle Installationsprotokoll (vergleiche)", true},
     {cmIncrementalCompare, "&Inkrementelles Vergleichen", true}, {0, nullptr, false},
     {cmDuplicates, "&Doppelte Dateien suchen und löschen", false},
-    {cmTempFiles, "&Temp-Dateien suchen und löschen", false}, {cmFileBackup, "Dateien-&Backup", true},
+    {cmTempFiles, "&Temp-Dateien suchen und löschen", true}, {cmFileBackup, "Dateien-&Backup", true},
     {cmFonts, "Schri&ften deinstallieren", false}, {cmExistingPrograms, "Bestehende &Programme löschen", false},
     {cmInstallFiles, "I&nstallationsdateien erzeugen", true}, {cmWebClean, "Internetbereich aufräumen", false},
     {cmEmptyFolders, "&Leere Ordner suchen", false}, {0, nullptr, false},

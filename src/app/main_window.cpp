@@ -16,6 +16,7 @@
 #include "app/options_dialog.h"
 #include "app/restore_all_dialog.h"
 #include "app/result_lists.h"
+#include "app/temp_files_dialog.h"
 #include "app/welcome_dialog.h"
 #include "app/wizard_dialog.h"
 #include "core/exceptions.h"
@@ -517,6 +518,11 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       if (compare.ShowModal(Handle()) != 1) break;
       ShowPage(1, 0);
       UpdateCommands();
+      break;
+    }
+    case cmTempFiles: {
+      TfTempfiles temp;
+      temp.ShowModal(Handle());
       break;
     }
     case cmFileBackup: {

@@ -4,13 +4,13 @@
 // export, do not watch next time, the name of a class identifier.
 #include <windows.h>
 #include <commctrl.h>
-#include <shellapi.h>
 
 #include "app/add_system_file_dialog.h"
 #include "app/commands.h"
 #include "app/confirm_dialog.h"
 #include "app/export_dialog.h"
 #include "app/install_files_commands.h"
+#include "app/open_file.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
 #include "app/selection_lists.h"
@@ -141,15 +141,7 @@ void TfMain::OpenFile(const TreeNode* folder, const std::string& name) {
   if (folder == nullptr) return;
   std::string path = NodePath(*folder, true, true);
   if (path.empty() || path.back() != '\\') path += '\\';
-  path += name;
-  if (!platform::FileExists(path)) {
-    MessageDlg(tr("Datei existiert nicht"), mtError, mbOK);
-    return;
-  }
-  const auto code = reinterpret_cast<INT_PTR>(
-      ShellExecuteW(Handle(), L"open", platform::Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (code == SE_ERR_NOASSOC) MessageDlg(tr("Es existiert keine Verknüpfung zu dieser Datei !\r") + path, mtError, mbOK);
-  else if (code <= 32) MessageDlg(tr("Fehler beim Ausführen der Datei !\r") + path, mtError, mbOK);
+  OpenFileThroughShell(Handle(), path + name);
 }
 
 // ---------------------------------------------------------------- the log's popups

@@ -16,6 +16,7 @@
 #include "model/system_file_kind.h"
 #include "model/treetool.h"
 #include "platform/errors.h"
+#include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/locale_format.h"
 #include "platform/text_file.h"
@@ -164,25 +165,7 @@ void RemoveUserSystemFile(TreeNode& node) {
 
 namespace {
 
-// A size of any width in the user's digit grouping.
-std::string GroupedSize(uint64_t size) {
-  if (size <= 0xFFFFFFFFu) return platform::FormatGroupedNumber(static_cast<uint32_t>(size));
-  wchar_t separator[8] = L".";
-  GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
-  std::string digits = std::to_string(size), text;
-  for (size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) text += platform::WideToUtf8(separator);
-    text += digits[i];
-  }
-  return text;
-}
-
-int32_t PackedLocalTime(const FILETIME& written) {
-  FILETIME local;
-  WORD date = 0, time = 0;
-  if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return 0;
-  return static_cast<int32_t>((static_cast<uint32_t>(date) << 16) | time);
-}
+uint64_t FileTimeOf(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
 
 }  // namespace
 
@@ -208,7 +191,7 @@ void FillDriveFileList(const TreeNode& node, ListModel& list) {
     ListRow row;
     row.Caption = platform::WideToUtf8(f.name);
     const uint64_t size = (static_cast<uint64_t>(f.data.nFileSizeHigh) << 32) | f.data.nFileSizeLow;
-    row.SubItems = {GroupedSize(size), FormatFileTime(PackedLocalTime(f.data.ftLastWriteTime)),
+    row.SubItems = {platform::FormatGroupedSize(size), FormatFileTime(platform::PackedLocalTime(FileTimeOf(f.data.ftLastWriteTime))),
                     FormatAttributes(static_cast<int32_t>(f.data.dwFileAttributes))};
     SHFILEINFOW info{};
     if (SHGetFileInfoW(platform::Utf8ToWide(folder + row.Caption).c_str(), 0, &info, sizeof info,

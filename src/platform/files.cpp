@@ -53,4 +53,11 @@ std::wstring LongPath(const std::wstring& path) {
   return path;
 }
 
+int32_t PackedLocalTime(uint64_t fileTime) {
+  FILETIME written{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)}, local;
+  WORD date = 0, time = 0;
+  if (!FileTimeToLocalFileTime(&written, &local) || !FileTimeToDosDateTime(&local, &date, &time)) return 0;
+  return static_cast<int32_t>((static_cast<uint32_t>(date) << 16) | time);
+}
+
 }  // namespace platform

@@ -72,4 +72,17 @@ std::string FormatLongTime(int hour, int minute, int second) {
   return Formatted(buffer, GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, buffer, 128));
 }
 
+std::string FormatGroupedSize(uint64_t value) {
+  if (value <= 0xFFFFFFFFu) return FormatGroupedNumber(static_cast<uint32_t>(value));
+  std::wstring separator = LocaleText(LOCALE_STHOUSAND);
+  if (separator.empty()) separator = L".";
+  const std::string digits = std::to_string(value);
+  std::string text;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) text += WideToUtf8(separator);
+    text += digits[i];
+  }
+  return text;
+}
+
 }  // namespace platform
