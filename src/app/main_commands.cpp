@@ -35,7 +35,7 @@ const MenuEntry kActionMenu[] = {
     {cmTempFiles, "&Temp-Dateien suchen und löschen", true}, {cmFileBackup, "Dateien-&Backup", true},
     {cmFonts, "Schri&ften deinstallieren", false}, {cmExistingPrograms, "Bestehende &Programme löschen", false},
     {cmInstallFiles, "I&nstallationsdateien erzeugen", true}, {cmWebClean, "Internetbereich aufräumen", false},
-    {cmEmptyFolders, "&Leere Ordner suchen", false}, {0, nullptr, false},
+    {cmEmptyFolders, "&Leere Ordner suchen", true}, {0, nullptr, false},
     {cmRefresh, "A&nsicht aktualisieren\tF5", true}};
 const MenuEntry kExtrasMenu[] = {{cmStoreConfigurationAs, "&Speichere Konfiguration unter", true},
                                  {cmCompareTwo, "&Vergleiche zwei Konfigurationen", true}};

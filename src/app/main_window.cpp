@@ -10,6 +10,7 @@
 #include "app/commands.h"
 #include "app/main_commands.h"
 #include "app/compare_dialog.h"
+#include "app/empty_folders_dialog.h"
 #include "app/file_backup_dialog.h"
 #include "app/install_files_commands.h"
 #include "app/old_wizard_dialog.h"
@@ -518,6 +519,11 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       if (compare.ShowModal(Handle()) != 1) break;
       ShowPage(1, 0);
       UpdateCommands();
+      break;
+    }
+    case cmEmptyFolders: {
+      TEmptyFoldersFRM empty;
+      empty.ShowModal(Handle());
       break;
     }
     case cmTempFiles: {

@@ -1,0 +1,66 @@
+// "Leere Ordner suchen" in a real window: a scratch folder ticked in the dialog's
+// drive tree, the search, the rows, two of them deleted after the question, one of
+// which got a file in the meantime and stays.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/empty_folders_dialog.h"
+#include "core/identity.h"
+#include "core/settings.h"
+#include "model/data_codes.h"
+#include "model/treetool.h"
+#include "platform/text.h"
+#include "snapshot/selection_trees.h"
+#include "support/checks.h"
+#include "support/scripted_interaction.h"
+#include "support/temp_folder.h"
+
+namespace {
+
+const std::string kKey = "Software\\Velmoria\\QuitawayTests\\emptyfolders-dialog";
+
+TEST(EmptyFoldersDialog, SearchListAndDelete) {
+  OpenSettingsRegistry(kKey);
+  WriteBackAllSettings();
+  WriteSetting("UseRecycleBin", 0);
+  ScriptedInteraction ui;
+  TempFolder data;
+  for (const char* f : {"a", "b", "c"}) CreateDirectoryW(platform::Utf8ToWide(data.File(f)).c_str(), nullptr);
+  {
+    TEmptyFoldersFRM dialog;
+    dialog.CreateHandle(nullptr);
+    ShowWindow(dialog.Handle(), SW_SHOW);
+    std::string folder = data.Path();
+    folder.pop_back();
+    // The drive node's text carries the drive's name: found by its letter.
+    TreeNode* drive = nullptr;
+    for (size_t i = 0; i < dialog.Drives().First()->Count(); ++i)
+      if (dialog.Drives().First()->Child(i)->Text().substr(0, 2) == folder.substr(0, 2))
+        drive = dialog.Drives().First()->Child(i);
+    ASSERT_NE(drive, nullptr);
+    TreeNode* node = FindNodeByPath(drive->Text() + folder.substr(2), dialog.Drives(), false, true);
+    ASSERT_NE(node, nullptr);
+    dialog.DriveView().OnCheckClick(*node);
+    dialog.Search();
+    ListViewControl& found = dialog.Found();
+    ASSERT_EQ(found.Count(), 4);  // the three, then the folder that holds only them
+    EXPECT_EQ(found.Text(0, 0), data.File("a\\"));
+    EXPECT_EQ(found.Text(3, 0), data.Path());
+    ListView_SetItemState(found.View(), 0, LVIS_SELECTED, LVIS_SELECTED);
+    ListView_SetItemState(found.View(), 1, LVIS_SELECTED, LVIS_SELECTED);
+    WriteFileBytes(data.File("b\\neu.txt"), "inzwischen");
+    ui.Answer(mrOk);
+    dialog.DeleteMarked();
+    EXPECT_EQ(ui.Texts().front(), "Wollen Sie wirklich 2 leere Ordner löschen ?");
+    EXPECT_EQ(ui.Texts().back().substr(ui.Texts().back().rfind('\r') + 1), data.File("b\\"));
+    EXPECT_FALSE(PathExists(data.File("a")));
+    EXPECT_TRUE(PathExists(data.File("b\\neu.txt")));
+    ASSERT_EQ(found.Count(), 3);  // "b" stays listed; "c" and the folder were not marked
+  }
+  CloseSettingsRegistry();
+  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
+}
+
+}  // namespace
