@@ -27,13 +27,15 @@ TEST(EmptyFoldersDialog, SearchListAndDelete) {
   WriteSetting("UseRecycleBin", 0);
   ScriptedInteraction ui;
   TempFolder data;
-  for (const char* f : {"a", "b", "c"}) CreateDirectoryW(platform::Utf8ToWide(data.File(f)).c_str(), nullptr);
+  // The folders below "x"; the file beside it keeps everything above from counting as
+  // empty (a folder that holds only empty folders is empty itself).
+  for (const char* f : {"x", "x\\a", "x\\b", "x\\c"}) CreateDirectoryW(platform::Utf8ToWide(data.File(f)).c_str(), nullptr);
+  WriteFileBytes(data.File("bleibt.txt"), "x");
   {
     TEmptyFoldersFRM dialog;
     dialog.CreateHandle(nullptr);
     ShowWindow(dialog.Handle(), SW_SHOW);
-    std::string folder = data.Path();
-    folder.pop_back();
+    const std::string folder = data.File("x");
     // The drive node's text carries the drive's name: found by its letter.
     TreeNode* drive = nullptr;
     for (size_t i = 0; i < dialog.Drives().First()->Count(); ++i)
@@ -45,18 +47,20 @@ TEST(EmptyFoldersDialog, SearchListAndDelete) {
     dialog.DriveView().OnCheckClick(*node);
     dialog.Search();
     ListViewControl& found = dialog.Found();
-    ASSERT_EQ(found.Count(), 4);  // the three, then the folder that holds only them
-    EXPECT_EQ(found.Text(0, 0), data.File("a\\"));
-    EXPECT_EQ(found.Text(3, 0), data.Path());
+    std::string rows;
+    for (int i = 0; i < found.Count(); ++i) rows += found.Text(i, 0) + "\n";
+    ASSERT_EQ(found.Count(), 4) << rows;  // the three, then the folder that holds only them
+    EXPECT_EQ(found.Text(0, 0), data.File("x\\a\\"));
+    EXPECT_EQ(found.Text(3, 0), data.File("x\\"));
     ListView_SetItemState(found.View(), 0, LVIS_SELECTED, LVIS_SELECTED);
     ListView_SetItemState(found.View(), 1, LVIS_SELECTED, LVIS_SELECTED);
-    WriteFileBytes(data.File("b\\neu.txt"), "inzwischen");
+    WriteFileBytes(data.File("x\\b\\neu.txt"), "inzwischen");
     ui.Answer(mrOk);
     dialog.DeleteMarked();
     EXPECT_EQ(ui.Texts().front(), "Wollen Sie wirklich 2 leere Ordner löschen ?");
-    EXPECT_EQ(ui.Texts().back().substr(ui.Texts().back().rfind('\r') + 1), data.File("b\\"));
-    EXPECT_FALSE(PathExists(data.File("a")));
-    EXPECT_TRUE(PathExists(data.File("b\\neu.txt")));
+    EXPECT_EQ(ui.Texts().back().substr(ui.Texts().back().rfind('\r') + 1), data.File("x\\b\\"));
+    EXPECT_FALSE(PathExists(data.File("x\\a")));
+    EXPECT_TRUE(PathExists(data.File("x\\b\\neu.txt")));
     ASSERT_EQ(found.Count(), 3);  // "b" stays listed; "c" and the folder were not marked
   }
   CloseSettingsRegistry();
