@@ -31,7 +31,7 @@ const MenuEntry kActionMenu[] = {
     {cmStoreConfiguration, "&Speichere aktuelle Konfiguration", true},
     {cmCreateLogfile, "&Erstelle Installationsprotokoll (vergleiche)", true},
     {cmIncrementalCompare, "&Inkrementelles Vergleichen", true}, {0, nullptr, false},
-    {cmDuplicates, "&Doppelte Dateien suchen und löschen", false},
+    {cmDuplicates, "&Doppelte Dateien suchen und löschen", true},
     {cmTempFiles, "&Temp-Dateien suchen und löschen", true}, {cmFileBackup, "Dateien-&Backup", true},
     {cmFonts, "Schri&ften deinstallieren", false}, {cmExistingPrograms, "Bestehende &Programme löschen", false},
     {cmInstallFiles, "I&nstallationsdateien erzeugen", true}, {cmWebClean, "Internetbereich aufräumen", false},

@@ -10,6 +10,7 @@
 #include "app/commands.h"
 #include "app/main_commands.h"
 #include "app/compare_dialog.h"
+#include "app/duplicates_dialog.h"
 #include "app/empty_folders_dialog.h"
 #include "app/file_backup_dialog.h"
 #include "app/install_files_commands.h"
@@ -519,6 +520,11 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       if (compare.ShowModal(Handle()) != 1) break;
       ShowPage(1, 0);
       UpdateCommands();
+      break;
+    }
+    case cmDuplicates: {
+      TfDouble doubles;
+      doubles.ShowModal(Handle());
       break;
     }
     case cmEmptyFolders: {

@@ -30,7 +30,7 @@ const struct {
     {"BMP_WIZ_1", "Neue Anwendung installieren", TWizard2FRM::idInstall, true},
     {"BMP_WIZ_2", "Deinstallieren (von Protokolldatei)", TWizard2FRM::idUninstall, true},
     {"BMP_WIZ_3", "Vorhandene Anwendung deinstallieren", TWizard2FRM::idRemoveExisting, false},
-    {"BMP_WIZ_4", "Doppelte/temporäre Dateien,\r\nleere Ordner suchen", TWizard2FRM::idFindFiles, false},
+    {"BMP_WIZ_4", "Doppelte/temporäre Dateien,\r\nleere Ordner suchen", TWizard2FRM::idFindFiles, true},
     {"BMP_WIZ_5", "Internetbereich säubern", TWizard2FRM::idCleanWeb, false},
     {"BMP_WIZ_6", "Schriften löschen", TWizard2FRM::idFonts, false},
 };
@@ -189,6 +189,14 @@ void TWizard2FRM::Step(int id) {
   switch (id) {
     case idInstall: ShowPage(pgInstall, 0); break;
     case idUninstall: ShowPage(pgUninstall, 0); break;
+    case idFindFiles: {  // one of the three file finders, chosen first
+      TSelectFunctionFRM choice;
+      if (choice.ShowModal(Handle()) != 1) break;
+      const int tools[] = {cmDuplicates, cmTempFiles, cmEmptyFolders};
+      ShowWindow(Handle(), SW_HIDE);
+      host_.RunCommand(tools[choice.Chosen()]);
+      break;
+    }
     case idManualSelection:
       Close();
       host_.ShowPage(0, 0);

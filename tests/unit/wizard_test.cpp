@@ -94,6 +94,19 @@ TEST_F(WizardTest, EachStepCallsItsCommand) {
   }
 }
 
+// The file finders: chosen in "Auswahl", then opened by the main window.
+TEST_F(WizardTest, FileFindersAreChosenFirst) {
+  TWizard2FRM wizard(host_);
+  wizard.Open(TWizard2FRM::pgStart);
+  WhenShown([](HWND choice) {
+    SendMessageW(ButtonOf(choice, "Temporäre Dateien suchen"), BM_CLICK, 0, 0);
+    Click(choice, "&OK");
+  });
+  wizard.Press(TWizard2FRM::idFindFiles);
+  EXPECT_EQ(host_.calls, std::vector<std::string>{Command(cmTempFiles)});
+  EXPECT_FALSE(IsWindowVisible(wizard.Handle()));
+}
+
 // "<  &Zurück" and "&Weiter  >" stay within the tabs; a failing command leaves the
 // wizard on its tab and visible again, with the error for the error dialog.
 TEST_F(WizardTest, NavigationAndAFailingCommand) {
