@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "core/exceptions.h"
 #include "core/format.h"
@@ -157,6 +159,65 @@ std::vector<std::vector<size_t>> SameBytes(const std::vector<FoundFile>& files, 
 
 }  // namespace
 
+namespace {
+
+// The candidate sets of one name: files of one size (and time, for the first
+// criterion), at least two, each set in the order the files were found.
+std::vector<std::vector<size_t>> CandidateSets(const std::vector<FoundFile>& files, std::vector<size_t> run,
+                                               DuplicateCriterion criterion) {
+  std::stable_sort(run.begin(), run.end(), [&](size_t a, size_t b) {
+    if (files[a].Size != files[b].Size) return files[a].Size < files[b].Size;
+    return criterion == DuplicateCriterion::NameSizeDate &&
+           static_cast<uint32_t>(files[a].Time) < static_cast<uint32_t>(files[b].Time);
+  });
+  std::vector<std::vector<size_t>> sets;
+  for (size_t i = 0; i < run.size();) {
+    size_t j = i + 1;
+    while (j < run.size() && files[run[j]].Size == files[run[i]].Size &&
+           (criterion == DuplicateCriterion::NameSizeContent || files[run[j]].Time == files[run[i]].Time))
+      ++j;
+    if (j - i >= 2) {
+      sets.emplace_back(run.begin() + static_cast<ptrdiff_t>(i), run.begin() + static_cast<ptrdiff_t>(j));
+      std::sort(sets.back().begin(), sets.back().end());
+    }
+    i = j;
+  }
+  return sets;
+}
+
+// The bytes of every candidate set compared, the sets shared out among a few threads
+// (opening a file costs more than reading it under Wine, and two threads overlap that);
+// the window stays alive meanwhile and a cancel stops the threads at their next set.
+std::vector<std::vector<std::vector<size_t>>> CompareSets(const std::vector<FoundFile>& files,
+                                                          const std::vector<std::vector<size_t>>& sets,
+                                                          const std::function<void(int percent)>& report) {
+  std::vector<std::vector<std::vector<size_t>>> equal(sets.size());
+  std::atomic<size_t> next{0}, done{0};
+  std::atomic<bool> stop{false};
+  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  std::vector<std::thread> pool;
+  for (unsigned t = 0; t < threads; ++t)
+    pool.emplace_back([&] {
+      for (size_t i; !stop && (i = next++) < sets.size(); ++done) equal[i] = SameBytes(files, sets[i]);
+    });
+  int last = -1;
+  try {
+    while (done < sets.size()) {
+      Sleep(20);
+      const int percent = static_cast<int>(done * 100 / std::max<size_t>(sets.size(), 1));
+      if (percent > last) report(last = percent);
+    }
+  } catch (...) {  // a cancel: the threads end before the error goes on
+    stop = true;
+    for (std::thread& t : pool) t.join();
+    throw;
+  }
+  for (std::thread& t : pool) t.join();
+  return equal;
+}
+
+}  // namespace
+
 void GroupDuplicates(std::vector<FoundFile>& files, DuplicateCriterion criterion, DuplicateResult& result,
                      const std::function<void(const DuplicateProgress&)>& progress) {
   auto report = [&](const std::string& status) {
@@ -171,46 +232,40 @@ void GroupDuplicates(std::vector<FoundFile>& files, DuplicateCriterion criterion
   std::vector<std::string> names(files.size());
   for (size_t i = 0; i < files.size(); ++i) names[i] = platform::UpperCase(NameOf(files[i]));
   std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return names[a] < names[b]; });
-  int last = 0;
+  // The candidate sets of each name, in the order of the names.
+  std::vector<std::vector<size_t>> sets;
+  std::vector<size_t> firstSet;  // of each name with candidates
   for (size_t start = 0; start < order.size();) {
     size_t end = start + 1;
     while (end < order.size() && names[order[end]] == names[order[start]]) ++end;
     if (end - start >= 2) {
-      // The same size (and time, for the first criterion) makes the candidates.
-      std::vector<size_t> run(order.begin() + static_cast<ptrdiff_t>(start), order.begin() + static_cast<ptrdiff_t>(end));
-      std::stable_sort(run.begin(), run.end(), [&](size_t a, size_t b) {
-        if (files[a].Size != files[b].Size) return files[a].Size < files[b].Size;
-        return criterion == DuplicateCriterion::NameSizeDate &&
-               static_cast<uint32_t>(files[a].Time) < static_cast<uint32_t>(files[b].Time);
-      });
-      std::vector<std::vector<size_t>> groups;
-      for (size_t i = 0; i < run.size();) {
-        size_t j = i + 1;
-        while (j < run.size() && files[run[j]].Size == files[run[i]].Size &&
-               (criterion == DuplicateCriterion::NameSizeContent || files[run[j]].Time == files[run[i]].Time))
-          ++j;
-        if (j - i >= 2) {
-          std::vector<size_t> same(run.begin() + static_cast<ptrdiff_t>(i), run.begin() + static_cast<ptrdiff_t>(j));
-          std::sort(same.begin(), same.end());
-          if (criterion == DuplicateCriterion::NameSizeDate) groups.push_back(same);
-          else for (auto& g : SameBytes(files, same)) groups.push_back(std::move(g));
-        }
-        i = j;
-      }
-      std::sort(groups.begin(), groups.end());
-      for (const auto& g : groups) {
-        DuplicateGroup group{NameOf(files[g.front()]), files[g.front()].Size, {}};
-        for (size_t i : g) group.Files.push_back(files[i]);
-        result.Duplicates += static_cast<int32_t>(g.size()) - 1;
-        result.Groups.push_back(std::move(group));
-      }
-    }
-    const int percent = order.empty() ? 100 : static_cast<int>(end * 100 / order.size());
-    if (percent > last) {
-      last = percent;
-      report(tr("Dubletten suchen...") + std::to_string(percent) + "%");
+      firstSet.push_back(sets.size());
+      for (auto& set : CandidateSets(files, {order.begin() + static_cast<ptrdiff_t>(start),
+                                             order.begin() + static_cast<ptrdiff_t>(end)},
+                                     criterion))
+        sets.push_back(std::move(set));
     }
     start = end;
+  }
+  firstSet.push_back(sets.size());
+  // The first criterion's sets are the groups; the second one's are split by their bytes.
+  std::vector<std::vector<std::vector<size_t>>> equal;
+  if (criterion == DuplicateCriterion::NameSizeContent) {
+    equal = CompareSets(files, sets, [&](int percent) { report(tr("Dubletten suchen...") + std::to_string(percent) + "%"); });
+  } else {
+    for (auto& set : sets) equal.push_back({set});
+  }
+  for (size_t name = 0; name + 1 < firstSet.size(); ++name) {
+    std::vector<std::vector<size_t>> groups;
+    for (size_t i = firstSet[name]; i < firstSet[name + 1]; ++i)
+      for (auto& g : equal[i]) groups.push_back(std::move(g));
+    std::sort(groups.begin(), groups.end());  // in the order the files were found
+    for (const auto& g : groups) {
+      DuplicateGroup group{NameOf(files[g.front()]), files[g.front()].Size, {}};
+      for (size_t i : g) group.Files.push_back(files[i]);
+      result.Duplicates += static_cast<int32_t>(g.size()) - 1;
+      result.Groups.push_back(std::move(group));
+    }
   }
   UI().SetStatusText(StatusControl::Statuspanel, tr("Dubletten suchen...beendet"));
   if (progress) progress({tr("Dubletten suchen...beendet"), result.Files, result.Folders, result.Duplicates});
