@@ -8,7 +8,7 @@ SUDO=""
 
 PACKAGES=(wine wine32 wine64 g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix
           binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 cmake make xvfb xauth locales
-          googletest nsis wixl imagemagick xdotool fonts-wine)
+          googletest nsis wixl imagemagick xdotool fonts-wine jdupes)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
