@@ -9,11 +9,11 @@
 #include "app/duplicates_dialog.h"
 #include "core/identity.h"
 #include "core/settings.h"
-#include "model/treetool.h"
 #include "platform/text.h"
 #include "support/checks.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
+#include "support/ticked_tree.h"
 
 namespace {
 
@@ -35,12 +35,7 @@ TEST(DuplicatesDialog, SearchByContentAndDeleteACopy) {
     ShowWindow(dialog.Handle(), SW_SHOW);
     std::string folder = data.Path();
     folder.pop_back();
-    TreeNode* drive = nullptr;  // found by its letter: its text carries the drive's name
-    for (size_t i = 0; i < dialog.Drives().First()->Count(); ++i)
-      if (dialog.Drives().First()->Child(i)->Text().substr(0, 2) == folder.substr(0, 2))
-        drive = dialog.Drives().First()->Child(i);
-    ASSERT_NE(drive, nullptr);
-    TreeNode* node = FindNodeByPath(drive->Text() + folder.substr(2), dialog.Drives(), false, true);
+    TreeNode* node = FolderNode(dialog.Drives(), folder);
     ASSERT_NE(node, nullptr);
     dialog.DriveView().OnCheckClick(*node);
     SendMessageW(dialog.ContentRadio(), BM_CLICK, 0, 0);

@@ -10,12 +10,11 @@
 #include "core/exceptions.h"
 #include "core/identity.h"
 #include "core/settings.h"
-#include "model/data_codes.h"
-#include "model/treetool.h"
 #include "platform/text.h"
 #include "support/checks.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
+#include "support/ticked_tree.h"
 #include "tools/duplicates.h"
 
 namespace {
@@ -28,12 +27,7 @@ class DuplicatesTest : public ::testing::Test {
   void SetUp() override {
     OpenSettingsRegistry(kKey);
     WriteBackAllSettings();
-    std::vector<std::string> path = {kDrivesTop};
-    const std::string folder = data_.Path();
-    for (size_t at = 0, slash; (slash = folder.find('\\', at)) != std::string::npos; at = slash + 1)
-      path.push_back(folder.substr(at, slash - at));
-    TreeNode* node = FindOrCreatePath(path, tree_, 0, stChecked, 0);
-    for (TreeNode* up = node->Parent(); up != nullptr; up = up->Parent()) up->SetStateIndex(stPartial);
+    TickedDownTo(tree_, data_.Path());
   }
   void TearDown() override {
     CloseSettingsRegistry();

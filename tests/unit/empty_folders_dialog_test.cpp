@@ -9,13 +9,11 @@
 #include "app/empty_folders_dialog.h"
 #include "core/identity.h"
 #include "core/settings.h"
-#include "model/data_codes.h"
-#include "model/treetool.h"
 #include "platform/text.h"
-#include "snapshot/selection_trees.h"
 #include "support/checks.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
+#include "support/ticked_tree.h"
 
 namespace {
 
@@ -37,12 +35,7 @@ TEST(EmptyFoldersDialog, SearchListAndDelete) {
     ShowWindow(dialog.Handle(), SW_SHOW);
     const std::string folder = data.File("x");
     // The drive node's text carries the drive's name: found by its letter.
-    TreeNode* drive = nullptr;
-    for (size_t i = 0; i < dialog.Drives().First()->Count(); ++i)
-      if (dialog.Drives().First()->Child(i)->Text().substr(0, 2) == folder.substr(0, 2))
-        drive = dialog.Drives().First()->Child(i);
-    ASSERT_NE(drive, nullptr);
-    TreeNode* node = FindNodeByPath(drive->Text() + folder.substr(2), dialog.Drives(), false, true);
+    TreeNode* node = FolderNode(dialog.Drives(), folder);
     ASSERT_NE(node, nullptr);
     dialog.DriveView().OnCheckClick(*node);
     dialog.Search();

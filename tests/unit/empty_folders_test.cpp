@@ -13,6 +13,7 @@
 #include "support/checks.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
+#include "support/ticked_tree.h"
 #include "tools/empty_folders.h"
 
 namespace {
@@ -32,12 +33,7 @@ class EmptyFoldersTest : public ::testing::Test {
     WriteFileBytes(data_.File("voll\\inhalt.txt"), "x");
     WriteFileBytes(data_.File("teil\\aus\\inhalt.txt"), "x");
     // Ticked: the scratch folder; inside it "teil" partly, with "an" ticked and "aus" not.
-    std::vector<std::string> path = {kDrivesTop};
-    const std::string folder = data_.Path();
-    for (size_t at = 0, slash; (slash = folder.find('\\', at)) != std::string::npos; at = slash + 1)
-      path.push_back(folder.substr(at, slash - at));
-    TreeNode* node = FindOrCreatePath(path, tree_, 0, stChecked, 0);
-    for (TreeNode* up = node->Parent(); up != nullptr; up = up->Parent()) up->SetStateIndex(stPartial);
+    TreeNode* node = TickedDownTo(tree_, data_.Path());
     node->AddChild("teil")->SetStateIndex(stPartial);
     node->FindChild("teil")->AddChild("an")->SetStateIndex(stChecked);
     node->FindChild("teil")->AddChild("aus")->SetStateIndex(stUnchecked);
