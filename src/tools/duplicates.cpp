@@ -104,12 +104,17 @@ void Close(Reader& r) {
 // by side, one block each, and each set is split by what the block holds. A file that
 // cannot be read counts as different from every other.
 std::vector<std::vector<size_t>> SameBytes(const std::vector<FoundFile>& files, const std::vector<size_t>& candidates) {
+  // A set of thousands of small files (desktop.ini) gets blocks of their size, so
+  // that the set's buffers stay small.
+  const size_t block = candidates.size() <= 64
+                           ? kBlock
+                           : static_cast<size_t>(std::min<uint64_t>(kBlock, files[candidates.front()].Size + 1));
   std::vector<std::vector<Reader>> sets(1);
   for (size_t i : candidates) {
     HANDLE h = CreateFileW(platform::LongPath(platform::Utf8ToWide(files[i].Path)).c_str(), GENERIC_READ,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h != INVALID_HANDLE_VALUE) sets[0].push_back({i, h, std::make_unique<char[]>(kBlock)});
+    if (h != INVALID_HANDLE_VALUE) sets[0].push_back({i, h, std::make_unique<char[]>(block)});
   }
   std::vector<std::vector<size_t>> equal;
   while (!sets.empty()) {
@@ -120,7 +125,7 @@ std::vector<std::vector<size_t>> SameBytes(const std::vector<FoundFile>& files, 
         continue;
       }
       for (Reader& r : set)
-        if (!ReadFile(r.handle, r.block.get(), static_cast<DWORD>(kBlock), &r.length, nullptr)) r.length = MAXDWORD;
+        if (!ReadFile(r.handle, r.block.get(), static_cast<DWORD>(block), &r.length, nullptr)) r.length = MAXDWORD;
       // Split by length and bytes: each reader joins the first part whose block matches.
       std::vector<std::vector<Reader>> parts;
       for (Reader& r : set) {
@@ -302,5 +307,11 @@ DuplicateResult FindDuplicates(Tree& driveTree, DuplicateCriterion criterion,
 
 bool SameContent(const std::string& a, const std::string& b) {
   std::vector<FoundFile> files = {{a, 0, 0, 0}, {b, 0, 0, 0}};
-  return !SameBytes(files, {0, 1}).empty();
+  for (FoundFile& f : files) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(platform::LongPath(platform::Utf8ToWide(f.Path)).c_str(), GetFileExInfoStandard, &data))
+      return false;
+    f.Size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  }
+  return files[0].Size == files[1].Size && !SameBytes(files, {0, 1}).empty();
 }
