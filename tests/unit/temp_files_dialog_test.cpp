@@ -61,3 +61,47 @@ TEST(TempFilesDialog, SearchListSortAndDeleteOne) {
 }
 
 }  // namespace
+
+namespace {
+
+// "Abbre&chen" pressed while the first definition is searched: that one ends (its count
+// stays empty), the second runs. The interaction lets messages run, so the button can
+// be pressed in the middle of the search.
+struct PumpingInteraction : ScriptedInteraction {
+  void ProcessMessages() override {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+  }
+};
+HWND g_cancel = nullptr;
+void CALLBACK PressCancel(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!IsWindowEnabled(g_cancel)) return;
+  KillTimer(nullptr, id);
+  SendMessageW(g_cancel, BM_CLICK, 0, 0);
+}
+
+TEST(TempFilesDialog, CancelEndsTheDefinitionBeingSearched) {
+  OpenSettingsRegistry(kKey);
+  WriteBackAllSettings();
+  PumpingInteraction ui;
+  TempFolder data;
+  for (int i = 0; i < 40; ++i) WriteFileBytes(data.File(std::string("f").append(std::to_string(i)).append(".tmp")), "x");
+  {
+    TfTempfiles dialog;
+    dialog.Rows() = {{"eins", data.Path(), "*.tmp", false, -1, {}}, {"zwei", data.Path(), "*.tmp", false, -1, {}}};
+    dialog.CreateHandle(nullptr);
+    g_cancel = ButtonOf(dialog.Handle(), "Abbre&chen");
+    EXPECT_FALSE(IsWindowEnabled(g_cancel));
+    SetTimer(nullptr, 0, 1, PressCancel);
+    Sleep(30);  // due (timers count in steps of 10 ms) when the search first lets messages run
+    dialog.Search();
+    EXPECT_EQ(dialog.Definitions().Text(0, 4), "");
+    EXPECT_EQ(dialog.Definitions().Text(1, 4), "40");
+    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Vorgang abgebrochen !"});
+    EXPECT_FALSE(IsWindowEnabled(g_cancel));
+  }
+  CloseSettingsRegistry();
+  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
+}
+
+}  // namespace
