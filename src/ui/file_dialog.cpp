@@ -8,16 +8,16 @@
 #include "core/translate.h"
 #include "platform/text.h"
 
-bool ChooseFileName(HWND owner, const FileDialogSpec& spec, std::string& name, std::vector<std::string>* names) {
+bool ChooseFileName(HWND owner, const FileDialogOptions& options, std::string& name, std::vector<std::string>* names) {
   std::wstring filter;
-  for (const auto& [caption, pattern] : spec.Filter)
+  for (const auto& [caption, pattern] : options.Filter)
     filter += platform::Utf8ToWide(tr(caption)) + L'\0' + platform::Utf8ToWide(pattern) + L'\0';
   filter += L'\0';
   std::wstring buffer(65536, L'\0');
   const std::wstring preset = platform::Utf8ToWide(name);
   preset.copy(buffer.data(), std::min(preset.size(), buffer.size() - 1));
-  const std::wstring title = platform::Utf8ToWide(tr(spec.Title)), ext = platform::Utf8ToWide(spec.DefaultExtension),
-                     folder = platform::Utf8ToWide(spec.Folder);
+  const std::wstring title = platform::Utf8ToWide(tr(options.Title)), ext = platform::Utf8ToWide(options.DefaultExtension),
+                     folder = platform::Utf8ToWide(options.Folder);
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;
   ofn.hwndOwner = owner;
@@ -28,8 +28,8 @@ bool ChooseFileName(HWND owner, const FileDialogSpec& spec, std::string& name, s
   ofn.lpstrDefExt = ext.empty() ? nullptr : ext.c_str();
   ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
   ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER | OFN_PATHMUSTEXIST |
-              (spec.Save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST) | (spec.Multiple ? OFN_ALLOWMULTISELECT : 0);
-  if (!(spec.Save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
+              (options.Save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST) | (options.Multiple ? OFN_ALLOWMULTISELECT : 0);
+  if (!(options.Save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return false;
   // One file: its full name. Several: the folder, then each name, each ending in a zero.
   std::vector<std::string> parts;
   for (const wchar_t* p = buffer.c_str(); *p != L'\0'; p += std::wcslen(p) + 1)

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-struct FileDialogSpec {
+struct FileDialogOptions {
   std::string Title;                                         // translated here
   std::vector<std::pair<std::string, std::string>> Filter;  // caption (translated), pattern
   std::string DefaultExtension;                             // without the dot
@@ -17,5 +17,5 @@ struct FileDialogSpec {
 
 // name: preset on entry, chosen on OK. False when cancelled. Several chosen files come
 // back as full paths in names (name is then the first).
-bool ChooseFileName(HWND owner, const FileDialogSpec& spec, std::string& name,
+bool ChooseFileName(HWND owner, const FileDialogOptions& options, std::string& name,
                     std::vector<std::string>* names = nullptr);

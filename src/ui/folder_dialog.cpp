@@ -27,16 +27,16 @@ std::wstring Translated(const std::string& text) { return text.empty() ? std::ws
 
 }  // namespace
 
-bool ChooseFolder(HWND owner, const FolderDialogSpec& spec, std::string& folder) {
-  BrowseStart start{platform::Utf8ToWide(folder), Translated(spec.Caption), Translated(spec.Status)};
-  const std::wstring text = Translated(spec.Text);
+bool ChooseFolder(HWND owner, const FolderDialogOptions& options, std::string& folder) {
+  BrowseStart start{platform::Utf8ToWide(folder), Translated(options.Caption), Translated(options.Status)};
+  const std::wstring text = Translated(options.Text);
   PIDLIST_ABSOLUTE root = nullptr;
-  if (spec.DrivesRoot) SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, &root);
+  if (options.DrivesRoot) SHGetSpecialFolderLocation(owner, CSIDL_DRIVES, &root);
   BROWSEINFOW info{};
   info.hwndOwner = owner;
   info.pidlRoot = root;
   info.lpszTitle = text.c_str();
-  info.ulFlags = BIF_RETURNONLYFSDIRS | (spec.Status.empty() ? 0 : BIF_STATUSTEXT);
+  info.ulFlags = BIF_RETURNONLYFSDIRS | (options.Status.empty() ? 0 : BIF_STATUSTEXT);
   info.lpfn = BrowseCallback;
   info.lParam = reinterpret_cast<LPARAM>(&start);
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);

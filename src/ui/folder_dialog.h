@@ -5,7 +5,7 @@
 
 #include <string>
 
-struct FolderDialogSpec {
+struct FolderDialogOptions {
   std::string Caption;  // the window's title; empty: the system's
   std::string Text;     // the text above the folders
   std::string Status;   // the status line below it; empty: none
@@ -14,4 +14,4 @@ struct FolderDialogSpec {
 
 // folder: preset on entry (selected when it exists), chosen on OK, with a trailing
 // backslash. False when cancelled.
-bool ChooseFolder(HWND owner, const FolderDialogSpec& spec, std::string& folder);
+bool ChooseFolder(HWND owner, const FolderDialogOptions& options, std::string& folder);
