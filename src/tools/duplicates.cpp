@@ -14,11 +14,11 @@
 #include "core/settings.h"
 #include "core/translate.h"
 #include "model/data_codes.h"
-#include "model/treetool.h"
 #include "platform/files.h"
 #include "platform/names.h"
 #include "platform/text.h"
 #include "removal/recyc.h"
+#include "tools/ticked_tree.h"
 
 namespace {
 
@@ -31,7 +31,7 @@ uint64_t FileTimeOf(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighD
 // Collects the files of the ticked drives and folders.
 class Collector {
  public:
-  Collector(Tree& tree, std::vector<FoundFile>& files, DuplicateResult& result,
+  Collector(TickedTree& tree, std::vector<FoundFile>& files, DuplicateResult& result,
             const std::function<void(const DuplicateProgress&)>& progress)
       : tree_(tree), files_(files), result_(result), progress_(progress) {}
 
@@ -47,7 +47,7 @@ class Collector {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
           if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;  // a link leads anywhere
           const std::string n = platform::WideToUtf8(name);
-          const int32_t state = consultTree ? StateOf(n) : stChecked;
+          const int32_t state = consultTree ? tree_.StateOf(n) : stChecked;
           if (state == stChecked || state == stPartial) subfolders.emplace_back(n, state == stPartial);
           continue;
         }
@@ -59,29 +59,20 @@ class Collector {
       FindClose(h);
     }
     for (const auto& [name, partly] : subfolders) {
-      path.push_back(name);
+      tree_.Enter(name);
       Walk(folder + name + "\\", partly);
-      path.pop_back();
+      tree_.Leave();
     }
   }
 
-  std::vector<std::string> path;  // node texts from the tree's top to the folder walked
-
  private:
-  int32_t StateOf(const std::string& name) {
-    path.push_back(name);
-    const TreeNode* node = FindNodeByPathList(path, tree_, false);
-    path.pop_back();
-    return node != nullptr ? StateCode(node->StateIndex()) : stUnchecked;
-  }
-
   void Tick() {
     if (progress_) progress_({"", result_.Files, result_.Folders, 0});
     UI().ProcessMessages();
     if (UI().CancelRequested()) throw EMyAbort();
   }
 
-  Tree& tree_;
+  TickedTree& tree_;
   std::vector<FoundFile>& files_;
   DuplicateResult& result_;
   const std::function<void(const DuplicateProgress&)>& progress_;
@@ -285,22 +276,15 @@ DuplicateResult FindDuplicates(Tree& driveTree, DuplicateCriterion criterion,
   BusyScope busy;
   DuplicateResult result;
   std::vector<FoundFile> files;
-  Collector collect(driveTree, files, result, progress);
-  if (TreeNode* top = driveTree.First()) {
-    collect.path.push_back(top->Text());
-    for (size_t i = 0; i < top->Count(); ++i) {
-      const TreeNode& drive = *top->Child(i);
-      const int32_t state = StateCode(drive.StateIndex());
-      if (state == stUnchecked || drive.Text().empty()) continue;
-      const std::string root = drive.Text().substr(0, 1) + ":\\";
-      UI().SetStatusText(StatusControl::Statuspanel, FormatMsg(tr("Dateien suchen auf %s"), {root}));
-      if (progress) progress({FormatMsg(tr("Dateien suchen auf %s"), {root}), result.Files, result.Folders, 0});
-      UI().ProcessMessages();
-      collect.path.push_back(drive.Text());
-      collect.Walk(root, state == stPartial);
-      collect.path.pop_back();
-    }
-  }
+  TickedTree ticked(driveTree);
+  Collector collect(ticked, files, result, progress);
+  ticked.ForEachDrive([&](const std::string& root, bool partly) {
+    const std::string status = FormatMsg(tr("Dateien suchen auf %s"), {root});
+    UI().SetStatusText(StatusControl::Statuspanel, status);
+    if (progress) progress({status, result.Files, result.Folders, 0});
+    UI().ProcessMessages();
+    collect.Walk(root, partly);
+  });
   GroupDuplicates(files, criterion, result, progress);
   return result;
 }

@@ -8,17 +8,17 @@
 #include "core/settings.h"
 #include "core/translate.h"
 #include "model/data_codes.h"
-#include "model/treetool.h"
 #include "platform/files.h"
 #include "platform/names.h"
 #include "platform/text.h"
 #include "removal/recyc.h"
+#include "tools/ticked_tree.h"
 
 namespace {
 
 class EmptyWalk {
  public:
-  EmptyWalk(Tree& tree, bool ignoreEmptyFiles, const std::function<void(const EmptyFolderProgress&)>& progress)
+  EmptyWalk(TickedTree& tree, bool ignoreEmptyFiles, const std::function<void(const EmptyFolderProgress&)>& progress)
       : tree_(tree), ignore_(ignoreEmptyFiles), progress_(progress) {}
 
   // Whether folder (ending in "\") holds nothing; empty ones are listed on the way.
@@ -45,7 +45,6 @@ class EmptyWalk {
   }
 
   void SetDrive(const std::string& drive) { drive_ = drive; }
-  std::vector<std::string> path;  // node texts from the tree's top to the folder walked
   std::vector<std::string> empty_;
   int32_t folders_ = 0;
 
@@ -54,17 +53,11 @@ class EmptyWalk {
   // one that is not walked, or a link, counts as content.
   bool Folder(const std::string& parent, const std::string& name, bool consultTree, DWORD attributes) {
     if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
-    int32_t state = stChecked;
-    if (consultTree) {
-      path.push_back(name);
-      const TreeNode* node = FindNodeByPathList(path, tree_, false);
-      path.pop_back();
-      state = node != nullptr ? StateCode(node->StateIndex()) : stUnchecked;
-    }
+    const int32_t state = consultTree ? tree_.StateOf(name) : stChecked;
     if (state != stChecked && state != stPartial) return false;
-    path.push_back(name);
+    tree_.Enter(name);
     const bool empty = Walk(parent + name + "\\", state == stPartial);
-    path.pop_back();
+    tree_.Leave();
     return empty;
   }
 
@@ -75,7 +68,7 @@ class EmptyWalk {
     if (UI().CancelRequested()) throw EMyAbort();
   }
 
-  Tree& tree_;
+  TickedTree& tree_;
   bool ignore_;
   const std::function<void(const EmptyFolderProgress&)>& progress_;
   std::string drive_;
@@ -108,23 +101,14 @@ std::vector<std::string> FindEmptyFolders(Tree& driveTree, bool ignoreEmptyFiles
                                           const std::function<void(const EmptyFolderProgress&)>& progress) {
   BusyScope busy;
   UI().ResetCancel();
-  EmptyWalk walk(driveTree, ignoreEmptyFiles, progress);
-  TreeNode* top = driveTree.First();
-  if (top != nullptr) {
-    walk.path.push_back(top->Text());
-    for (size_t i = 0; i < top->Count(); ++i) {
-      const TreeNode& drive = *top->Child(i);
-      const int32_t state = StateCode(drive.StateIndex());
-      if (state == stUnchecked || drive.Text().empty()) continue;
-      const std::string root = drive.Text().substr(0, 1) + ":\\";
-      UI().SetStatusText(StatusControl::Statuspanel, FormatMsg(tr("Leere Ordner suchen auf %s"), {root}));
-      walk.SetDrive(root);
-      UI().ProcessMessages();
-      walk.path.push_back(drive.Text());
-      walk.Walk(root, state == stPartial);
-      walk.path.pop_back();
-    }
-  }
+  TickedTree ticked(driveTree);
+  EmptyWalk walk(ticked, ignoreEmptyFiles, progress);
+  ticked.ForEachDrive([&](const std::string& root, bool partly) {
+    UI().SetStatusText(StatusControl::Statuspanel, FormatMsg(tr("Leere Ordner suchen auf %s"), {root}));
+    walk.SetDrive(root);
+    UI().ProcessMessages();
+    walk.Walk(root, partly);
+  });
   if (progress) progress({"", walk.folders_, static_cast<int32_t>(walk.empty_.size())});
   UI().SetStatusText(StatusControl::Statuspanel, tr("Leere Ordner suchen...beendet"));
   return walk.empty_;
@@ -132,8 +116,9 @@ std::vector<std::string> FindEmptyFolders(Tree& driveTree, bool ignoreEmptyFiles
 
 bool FolderIsEmpty(const std::string& folder, bool ignoreEmptyFiles) {
   Tree none;  // nothing to consult: every subfolder is looked into
+  TickedTree ticked(none);
   const std::function<void(const EmptyFolderProgress&)> quiet;
-  EmptyWalk walk(none, ignoreEmptyFiles, quiet);
+  EmptyWalk walk(ticked, ignoreEmptyFiles, quiet);
   std::string f = folder;
   if (!f.empty() && f.back() != '\\') f += '\\';
   return walk.Walk(f, false);
