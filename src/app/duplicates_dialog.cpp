@@ -14,8 +14,6 @@
 #include "platform/text.h"
 #include "removal/recyc.h"
 #include "result/result_file.h"
-#include "snapshot/selection_trees.h"
-#include "ui/images.h"
 
 namespace {
 
@@ -29,29 +27,12 @@ void SetText(HWND control, const std::string& text) { SetWindowTextW(control, pl
 TfDouble::TfDouble() : TfTSW_BasicForm("TfDouble", "Suche nach doppelten Dateien", {kWidth, kHeight}) {
   SavePosition = true;
   PersistFlags = pfListColumns;
-  BuildDriveTree(drives_);  // nothing ticked, the folders loaded as they are opened
-}
-
-TfDouble::~TfDouble() {
-  binding_.reset();
-  if (images_ != nullptr) ImageList_Destroy(images_);
-  if (states_ != nullptr) ImageList_Destroy(states_);
 }
 
 void TfDouble::CreateControls() {
-  images_ = CreateProgramImages(Dpi());
-  states_ = CreateStateImages(Dpi());
-  HWND tree = AddControl(WC_TREEVIEWW, "",
-                         WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                         {10, 10, kSplit, kHeight - 110}, akLeft | akTop | akBottom);
-  TreeView_SetImageList(tree, images_, TVSIL_NORMAL);
-  TreeView_SetImageList(tree, states_, TVSIL_STATE);
-  binding_ = std::make_unique<TreeViewBinding>(tree, drives_);
-  binding_->OnCheckClick = [this](TreeNode& node) {
-    ToggleCheck(node);
-    binding_->Select(node);
-  };
-  binding_->OnCollapsed = [](TreeNode& node) { CollapseSelectionNode(node); };
+  HWND tree =
+      AddControl(WC_TREEVIEWW, "", ToolDriveTree::kViewStyle, {10, 10, kSplit, kHeight - 110}, akLeft | akTop | akBottom);
+  drives_.Attach(tree, Dpi());
   const DWORD listStyle = WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
   HWND groups = AddControl(WC_LISTVIEWW, "", listStyle | LVS_SINGLESEL, {kSplit + 6, 10, kWidth - 10, 200},
                            akLeft | akTop | akRight, kGroups);
@@ -76,7 +57,6 @@ void TfDouble::CreateControls() {
   files_ = AddControl(L"STATIC", "", panel, {kWidth - 330, kHeight - 26, kWidth - 222, kHeight - 4}, akRight | akBottom);
   folders_ = AddControl(L"STATIC", "", panel, {kWidth - 218, kHeight - 26, kWidth - 112, kHeight - 4}, akRight | akBottom);
   doubles_ = AddControl(L"STATIC", "", panel, {kWidth - 108, kHeight - 26, kWidth - 4, kHeight - 4}, akRight | akBottom);
-  if (TreeNode* top = drives_.First()) top->Expand();
 }
 
 DuplicateCriterion TfDouble::Criterion() const {
@@ -131,7 +111,7 @@ void TfDouble::Search() {
   ShowGroups();
   ShowGroup(-1);
   searched_ = Criterion();
-  result_ = FindDuplicates(drives_, searched_, [this](const DuplicateProgress& p) {
+  result_ = FindDuplicates(drives_.Model(), searched_, [this](const DuplicateProgress& p) {
     if (!p.Status.empty()) SetText(status_, p.Status);
     SetText(files_, tr("Dateien:") + " " + std::to_string(p.Files));
     SetText(folders_, tr("Ordner:") + " " + std::to_string(p.Folders));
@@ -216,7 +196,7 @@ LRESULT TfDouble::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NOTIFY) {
     const NMHDR& h = *reinterpret_cast<NMHDR*>(lp);
     LRESULT result = 0;
-    if (binding_ && binding_->HandleNotify(h, result)) return result;
+    if (drives_.HandleNotify(h, result)) return result;
     if (h.hwndFrom == groups_view_.View()) {
       if (h.code == LVN_COLUMNCLICK) SortGroups(reinterpret_cast<const NMLISTVIEW&>(h).iSubItem);
       if (h.code == LVN_ITEMCHANGED) {

@@ -4,22 +4,20 @@
 // question (below the backup folder's "DOUBLE\").
 #pragma once
 
-#include <memory>
 #include <vector>
 
+#include "app/tool_drive_tree.h"
 #include "model/tree_model.h"
 #include "tools/duplicates.h"
 #include "ui/form.h"
 #include "ui/list_view.h"
-#include "ui/tree_view.h"
 
 class TfDouble : public TfTSW_BasicForm {
  public:
   TfDouble();
-  ~TfDouble() override;
 
-  Tree& Drives() { return drives_; }
-  TreeViewBinding& DriveView() { return *binding_; }
+  Tree& Drives() { return drives_.Model(); }
+  TreeViewBinding& DriveView() { return drives_.Binding(); }
   ListViewControl& Groups() { return groups_view_; }
   ListViewControl& Files() { return files_view_; }
   HWND ContentRadio() const { return by_content_; }
@@ -38,15 +36,13 @@ class TfDouble : public TfTSW_BasicForm {
   int SelectedGroup() const;
   DuplicateCriterion Criterion() const;
 
-  Tree drives_;
-  std::unique_ptr<TreeViewBinding> binding_;
+  ToolDriveTree drives_;
   ListViewControl groups_view_, files_view_;
   ListModel group_rows_, file_rows_;
   DuplicateResult result_;
   DuplicateCriterion searched_ = DuplicateCriterion::NameSizeDate;
   int shown_ = -1, busy_ = 0, sorted_column_ = -1;
   bool descending_ = false;
-  HIMAGELIST images_ = nullptr, states_ = nullptr;
   HWND by_date_ = nullptr, by_content_ = nullptr, cancel_ = nullptr;
   HWND status_ = nullptr, files_ = nullptr, folders_ = nullptr, doubles_ = nullptr;
 };

@@ -9,9 +9,7 @@
 #include "core/interaction.h"
 #include "core/translate.h"
 #include "platform/text.h"
-#include "snapshot/selection_trees.h"
 #include "tools/empty_folders.h"
-#include "ui/images.h"
 
 namespace {
 
@@ -24,30 +22,12 @@ void SetText(HWND control, const std::string& text) { SetWindowTextW(control, pl
 
 TEmptyFoldersFRM::TEmptyFoldersFRM() : TfTSW_BasicForm("TEmptyFoldersFRM", "Leere Ordner suchen", {kWidth, kHeight}) {
   SavePosition = true;
-  BuildDriveTree(drives_);  // nothing ticked, the folders loaded as they are opened
-}
-
-TEmptyFoldersFRM::~TEmptyFoldersFRM() {
-  binding_.reset();
-  if (images_ != nullptr) ImageList_Destroy(images_);
-  if (states_ != nullptr) ImageList_Destroy(states_);
 }
 
 void TEmptyFoldersFRM::CreateControls() {
-  images_ = CreateProgramImages(Dpi());
-  states_ = CreateStateImages(Dpi());
-  HWND tree = AddControl(WC_TREEVIEWW, "",
-                         WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS,
-                         {10, 10, kSplit, kHeight - 70}, akLeft | akTop | akBottom);
-  TreeView_SetImageList(tree, images_, TVSIL_NORMAL);
-  TreeView_SetImageList(tree, states_, TVSIL_STATE);
-  binding_ = std::make_unique<TreeViewBinding>(tree, drives_);
-  // The check click and the collapse rules of the main window's drive tree.
-  binding_->OnCheckClick = [this](TreeNode& node) {
-    ToggleCheck(node);
-    binding_->Select(node);
-  };
-  binding_->OnCollapsed = [](TreeNode& node) { CollapseSelectionNode(node); };
+  HWND tree =
+      AddControl(WC_TREEVIEWW, "", ToolDriveTree::kViewStyle, {10, 10, kSplit, kHeight - 70}, akLeft | akTop | akBottom);
+  drives_.Attach(tree, Dpi());
   HWND list = AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
                          {kSplit + 6, 10, kWidth - 10, kHeight - 70}, akAll);
   list_.Attach(list, {{"Pfad", 360}}, Dpi());
@@ -63,7 +43,6 @@ void TEmptyFoldersFRM::CreateControls() {
   status_ = AddControl(L"STATIC", "", panel, {4, kHeight - 26, kWidth - 224, kHeight - 4}, akLeft | akRight | akBottom);
   folders_ = AddControl(L"STATIC", "", panel, {kWidth - 220, kHeight - 26, kWidth - 112, kHeight - 4}, akRight | akBottom);
   empty_ = AddControl(L"STATIC", "", panel, {kWidth - 108, kHeight - 26, kWidth - 4, kHeight - 4}, akRight | akBottom);
-  if (TreeNode* top = drives_.First()) top->Expand();
 }
 
 bool TEmptyFoldersFRM::IgnoreEmptyFiles() const { return SendMessageW(ignore_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
@@ -83,7 +62,7 @@ void TEmptyFoldersFRM::Search() {
   found_.clear();
   ShowFound();
   int32_t folders = 0;
-  found_ = FindEmptyFolders(drives_, IgnoreEmptyFiles(), [&](const EmptyFolderProgress& p) {
+  found_ = FindEmptyFolders(drives_.Model(), IgnoreEmptyFiles(), [&](const EmptyFolderProgress& p) {
     folders = p.Folders;
     if (!p.Drive.empty()) SetText(status_, FormatMsg(tr("Leere Ordner suchen auf %s"), {p.Drive}));
     SetText(folders_, tr("Ordner:") + " " + std::to_string(p.Folders));
@@ -108,7 +87,7 @@ void TEmptyFoldersFRM::DeleteMarked() {
   if (MessageDlg(FormatMsg(tr("Wollen Sie wirklich %d leere Ordner löschen ?"), {std::to_string(marked.size())}),
                  mtConfirmation, mbOK | mbCancel) != mrOk)
     return;
-  const EmptyFolderDeletion outcome = DeleteEmptyFolders(marked, IgnoreEmptyFiles(), &drives_);
+  const EmptyFolderDeletion outcome = DeleteEmptyFolders(marked, IgnoreEmptyFiles(), &drives_.Model());
   for (const std::string& gone : outcome.Deleted) std::erase(found_, gone);
   ShowFound();
   if (!outcome.Kept.empty()) {
@@ -139,7 +118,7 @@ void TEmptyFoldersFRM::Command(int id, int notifyCode, HWND control) {
 LRESULT TEmptyFoldersFRM::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NOTIFY) {
     LRESULT result = 0;
-    if (binding_ && binding_->HandleNotify(*reinterpret_cast<NMHDR*>(lp), result)) return result;
+    if (drives_.HandleNotify(*reinterpret_cast<NMHDR*>(lp), result)) return result;
   }
   if (msg == WM_CONTEXTMENU && reinterpret_cast<HWND>(wp) == list_.View()) {
     POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};

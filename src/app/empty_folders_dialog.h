@@ -3,22 +3,20 @@
 // deleted after a question.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/tool_drive_tree.h"
 #include "model/tree_model.h"
 #include "ui/form.h"
 #include "ui/list_view.h"
-#include "ui/tree_view.h"
 
 class TEmptyFoldersFRM : public TfTSW_BasicForm {
  public:
   TEmptyFoldersFRM();
-  ~TEmptyFoldersFRM() override;
 
-  Tree& Drives() { return drives_; }
-  TreeViewBinding& DriveView() { return *binding_; }
+  Tree& Drives() { return drives_.Model(); }
+  TreeViewBinding& DriveView() { return drives_.Binding(); }
   ListViewControl& Found() { return list_; }
   HWND IgnoreEmptyFilesBox() const { return ignore_; }
   void Search();        // "&Suche beginnen"
@@ -33,10 +31,8 @@ class TEmptyFoldersFRM : public TfTSW_BasicForm {
   void ShowFound();
   bool IgnoreEmptyFiles() const;
 
-  Tree drives_;
-  std::unique_ptr<TreeViewBinding> binding_;
+  ToolDriveTree drives_;
   ListViewControl list_;
   std::vector<std::string> found_;
-  HIMAGELIST images_ = nullptr, states_ = nullptr;
   HWND ignore_ = nullptr, cancel_ = nullptr, status_ = nullptr, folders_ = nullptr, empty_ = nullptr;
 };
