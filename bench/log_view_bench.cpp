@@ -55,7 +55,8 @@ double NowMs() {
 void MakeLoad(int groups, int keysPerGroup) {
   for (int g = 0; g < groups; ++g)
     for (int k = 0; k < keysPerGroup; ++k) {
-      const std::wstring path = std::wstring(kLoadKey) + L"\\Group" + std::to_wstring(g) + L"\\Key" + std::to_wstring(k);
+      const std::wstring path =
+          std::wstring(kLoadKey) + L"\\Group" + std::to_wstring(g) + L"\\Key" + std::to_wstring(k);
       HKEY key = nullptr;
       RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
       for (int v = 0; v < 99; ++v) {

@@ -46,11 +46,14 @@ void TfAddSysFile::CreateControls() {
 
 void TfAddSysFile::Browse() {
   std::string name;
-  if (ChooseFileName(Handle(),
-                     {"Systemdatei hinzufügen",
-                      {{"Alle Dateien (*.*)", "*.*"}, {"INI-Dateien (*.INI)", "*.ini"}, {"Textdateien (*.TXT)", "*.txt"}},
-                      "", "", false},
-                     name))
+  if (ChooseFileName(
+          Handle(),
+          {"Systemdatei hinzufügen",
+           {{"Alle Dateien (*.*)", "*.*"}, {"INI-Dateien (*.INI)", "*.ini"}, {"Textdateien (*.TXT)", "*.txt"}},
+           "",
+           "",
+           false},
+          name))
     SetWindowTextW(name_, platform::Utf8ToWide(name).c_str());
 }
 

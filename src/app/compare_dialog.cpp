@@ -22,7 +22,8 @@ std::string TextOf(HWND field) {
 
 }  // namespace
 
-TfCompare::TfCompare(Workspace& ws) : TfTSW_BasicForm("TfCompare", "Vergleichen zweier Konfigurationen", {kWidth, kHeight}), ws_(ws) {}
+TfCompare::TfCompare(Workspace& ws)
+    : TfTSW_BasicForm("TfCompare", "Vergleichen zweier Konfigurationen", {kWidth, kHeight}), ws_(ws) {}
 
 DWORD TfCompare::Style() const { return WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN; }
 

@@ -38,7 +38,8 @@ DWORD TfConfirm::Style() const { return WS_CAPTION | WS_SYSMENU | WS_THICKFRAME 
 void TfConfirm::CreateControls() {
   if (!caption_suffix_.empty())  // the product name stays last
     SetCaption(tr("Bestätigung der Wiederherstellung") + caption_suffix_ + " " + ProductName);
-  AddControl(L"STATIC", "Diese Operationen sind geplant:", SS_LEFT, {10, 10, kWidth - 10, 26}, akLeft | akTop | akRight);
+  AddControl(L"STATIC", "Diese Operationen sind geplant:", SS_LEFT, {10, 10, kWidth - 10, 26},
+             akLeft | akTop | akRight);
   HWND list = AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
                          {10, 28, kWidth - 10, kHeight - 120}, akAll);
   list_.Attach(list, {{"Aktion", 140}, {"Pfad", 190}, {"Name", 90}, {"Wert", 110}, {"Status", 80}}, Dpi());

@@ -30,8 +30,8 @@ TfDouble::TfDouble() : TfTSW_BasicForm("TfDouble", "Suche nach doppelten Dateien
 }
 
 void TfDouble::CreateControls() {
-  HWND tree =
-      AddControl(WC_TREEVIEWW, "", ToolDriveTree::kViewStyle, {10, 10, kSplit, kHeight - 110}, akLeft | akTop | akBottom);
+  HWND tree = AddControl(WC_TREEVIEWW, "", ToolDriveTree::kViewStyle, {10, 10, kSplit, kHeight - 110},
+                         akLeft | akTop | akBottom);
   drives_.Attach(tree, Dpi());
   const DWORD listStyle = WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;
   HWND groups = AddControl(WC_LISTVIEWW, "", listStyle | LVS_SINGLESEL, {kSplit + 6, 10, kWidth - 10, 200},
@@ -54,9 +54,12 @@ void TfDouble::CreateControls() {
   AddButton("S&chließen", {kWidth - 110, kHeight - 62, kWidth - 10, kHeight - 36}, akRight | akBottom, 2);
   const DWORD panel = SS_LEFT | SS_SUNKEN | SS_CENTERIMAGE | SS_PATHELLIPSIS;
   status_ = AddControl(L"STATIC", "", panel, {4, kHeight - 26, kWidth - 334, kHeight - 4}, akLeft | akRight | akBottom);
-  files_ = AddControl(L"STATIC", "", panel, {kWidth - 330, kHeight - 26, kWidth - 222, kHeight - 4}, akRight | akBottom);
-  folders_ = AddControl(L"STATIC", "", panel, {kWidth - 218, kHeight - 26, kWidth - 112, kHeight - 4}, akRight | akBottom);
-  doubles_ = AddControl(L"STATIC", "", panel, {kWidth - 108, kHeight - 26, kWidth - 4, kHeight - 4}, akRight | akBottom);
+  files_ =
+      AddControl(L"STATIC", "", panel, {kWidth - 330, kHeight - 26, kWidth - 222, kHeight - 4}, akRight | akBottom);
+  folders_ =
+      AddControl(L"STATIC", "", panel, {kWidth - 218, kHeight - 26, kWidth - 112, kHeight - 4}, akRight | akBottom);
+  doubles_ =
+      AddControl(L"STATIC", "", panel, {kWidth - 108, kHeight - 26, kWidth - 4, kHeight - 4}, akRight | akBottom);
 }
 
 DuplicateCriterion TfDouble::Criterion() const {
@@ -222,8 +225,9 @@ LRESULT TfDouble::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CONTEXTMENU && reinterpret_cast<HWND>(wp) == files_view_.View()) {
     POINT at{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
     if (at.x == -1 && at.y == -1) GetCursorPos(&at);
-    if (const int chosen = ShowPopupMenu(Handle(), at, {{kDeleteFiles, "&Löschen", ListView_GetSelectedCount(files_view_.View()) > 0},
-                                                        {kSelectAll, "&Alle Markieren", files_view_.Count() > 0}}))
+    if (const int chosen = ShowPopupMenu(Handle(), at,
+                                         {{kDeleteFiles, "&Löschen", ListView_GetSelectedCount(files_view_.View()) > 0},
+                                          {kSelectAll, "&Alle Markieren", files_view_.Count() > 0}}))
       Command(chosen, 0, nullptr);
     return 0;
   }

@@ -25,8 +25,8 @@ TEmptyFoldersFRM::TEmptyFoldersFRM() : TfTSW_BasicForm("TEmptyFoldersFRM", "Leer
 }
 
 void TEmptyFoldersFRM::CreateControls() {
-  HWND tree =
-      AddControl(WC_TREEVIEWW, "", ToolDriveTree::kViewStyle, {10, 10, kSplit, kHeight - 70}, akLeft | akTop | akBottom);
+  HWND tree = AddControl(WC_TREEVIEWW, "", ToolDriveTree::kViewStyle, {10, 10, kSplit, kHeight - 70},
+                         akLeft | akTop | akBottom);
   drives_.Attach(tree, Dpi());
   HWND list = AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
                          {kSplit + 6, 10, kWidth - 10, kHeight - 70}, akAll);
@@ -41,7 +41,8 @@ void TEmptyFoldersFRM::CreateControls() {
   AddButton("S&chließen", {kWidth - 110, kHeight - 62, kWidth - 10, kHeight - 36}, akRight | akBottom, 2);
   const DWORD panel = SS_LEFT | SS_SUNKEN | SS_CENTERIMAGE | SS_PATHELLIPSIS;
   status_ = AddControl(L"STATIC", "", panel, {4, kHeight - 26, kWidth - 224, kHeight - 4}, akLeft | akRight | akBottom);
-  folders_ = AddControl(L"STATIC", "", panel, {kWidth - 220, kHeight - 26, kWidth - 112, kHeight - 4}, akRight | akBottom);
+  folders_ =
+      AddControl(L"STATIC", "", panel, {kWidth - 220, kHeight - 26, kWidth - 112, kHeight - 4}, akRight | akBottom);
   empty_ = AddControl(L"STATIC", "", panel, {kWidth - 108, kHeight - 26, kWidth - 4, kHeight - 4}, akRight | akBottom);
 }
 

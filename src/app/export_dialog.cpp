@@ -54,7 +54,8 @@ bool ExportResultData(HWND owner, const ResultFileInfo& info, TreeNode& start, i
   const uint32_t mask = choice.Mask();
   const std::string& log = info.FileName;
   const size_t dot = log.find_last_of('.'), slash = log.find_last_of('\\');
-  const std::string base = dot != std::string::npos && (slash == std::string::npos || dot > slash) ? log.substr(0, dot) : log;
+  const std::string base =
+      dot != std::string::npos && (slash == std::string::npos || dot > slash) ? log.substr(0, dot) : log;
   const char* suffix = treeKind == tkRegistry ? "_REG.TXT" : treeKind == tkFiles ? "_FILES.TXT" : "_INI.TXT";
   std::string file = base + suffix;
   if (!ChooseFileName(owner, {"Speichere eine Exportdatei", {{"Textfile  (*.TXT)", "*.TXT"}}, "TXT", "", true}, file))

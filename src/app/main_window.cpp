@@ -372,8 +372,8 @@ void TfMain::AddNoCheckFiles() {
 
 bool TfMain::ChooseFile(bool save, const char* title, const char* filter, const char* extension, std::string& name) {
   name.clear();
-  return ChooseFileName(Handle(), {title, {{filter, std::string("*.") + extension}}, extension, ws_.ProgramFolder, save},
-                        name);
+  return ChooseFileName(Handle(),
+                        {title, {{filter, std::string("*.") + extension}}, extension, ws_.ProgramFolder, save}, name);
 }
 
 void TfMain::ShowResult() {
@@ -641,8 +641,9 @@ bool TfMain::CloseQuery() {
   if (!ws_.SelectionModified) return true;
   const std::string last = ws_.DataFile(kLastSelectionFile);
   if (platform::FileExists(last)) {
-    const int answer = MessageDlg(tr("Wollen Sie die jetzt aktive Auswahl als\rVorgabe für das nächste Mal speichern ?"),
-                                  mtConfirmation, mbYes | mbNo | mbCancel | mbHelp, 6);
+    const int answer =
+        MessageDlg(tr("Wollen Sie die jetzt aktive Auswahl als\rVorgabe für das nächste Mal speichern ?"),
+                   mtConfirmation, mbYes | mbNo | mbCancel | mbHelp, 6);
     if (answer == mrCancel) return false;
     if (answer != mrYes) return true;
   }

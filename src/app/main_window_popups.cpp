@@ -161,7 +161,8 @@ void TfMain::ResultTreePopup(int tab, POINT at) {
   std::vector<PopupItem> items = {{cmUndoChanges, "Änderungen wiederherstellen", true},
                                   {cmExportData, tab == 1 ? "Daten Exportieren" : "Daten exportieren", true},
                                   {cmDontWatchNextTime, "Das nächste Mal nicht überwachen", true}};
-  if (tab == 0 && IsClassIdentifier(node->Text())) items.push_back({cmShowClsid, "Namen des CLSID-Wert anzeigen", true});
+  if (tab == 0 && IsClassIdentifier(node->Text()))
+    items.push_back({cmShowClsid, "Namen des CLSID-Wert anzeigen", true});
   items.push_back({cmResultInstallFiles, "Installationsdateien erzeugen", true});
   if (const int chosen = ShowPopupMenu(Handle(), at, items)) ResultCommand(chosen, tab, false);
 }

@@ -72,8 +72,8 @@ void TfWizard::CreateControls() {
     buttons_[i] = AddButton(kChapters[i].button, {16, y + 10, 186, y + 38}, akTopLeft, kButton + id);
     texts_[i] = AddControl(L"EDIT", kChapters[i].text, ES_READONLY | ES_MULTILINE, {194, y + 8, kWidth - 120, y + 42},
                            akLeft | akTop | akRight);
-    done_[i] = AddControl(L"BUTTON", "Ok, fertig", WS_TABSTOP | BS_AUTOCHECKBOX, {kWidth - 112, y + 14, kWidth - 16, y + 34},
-                          akRight | akTop, kDone + id);
+    done_[i] = AddControl(L"BUTTON", "Ok, fertig", WS_TABSTOP | BS_AUTOCHECKBOX,
+                          {kWidth - 112, y + 14, kWidth - 16, y + 34}, akRight | akTop, kDone + id);
   }
   const LONG y = kTop + 5 * kRow;
   hints_ = AddControl(L"EDIT", "", ES_READONLY | ES_MULTILINE | WS_VSCROLL, {8, y + 4, kWidth - 8, y + 92},
@@ -116,8 +116,10 @@ void TfWizard::Advance() {
 void TfWizard::NextStep() {
   if (chapter_ == 2 || chapter_ == 4) {
     const std::string step = std::to_string(chapter_);
-    if (MessageDlg(FormatMsg(tr("Wollen Sie den Schritt #%d überspringen ?"), {step}), mtConfirmation, mbYesNo) != mrYes)
-      throw EQuitawayError(FormatMsg(tr("Bitte benutzen Sie die Schaltfläche, um die Aktion #%d auszuführen !"), {step}));
+    if (MessageDlg(FormatMsg(tr("Wollen Sie den Schritt #%d überspringen ?"), {step}), mtConfirmation, mbYesNo) !=
+        mrYes)
+      throw EQuitawayError(
+          FormatMsg(tr("Bitte benutzen Sie die Schaltfläche, um die Aktion #%d auszuführen !"), {step}));
   }
   Advance();
 }

@@ -14,6 +14,7 @@ void OpenFileThroughShell(HWND owner, const std::string& path) {
   }
   const auto code = reinterpret_cast<INT_PTR>(
       ShellExecuteW(owner, L"open", platform::Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (code == SE_ERR_NOASSOC) MessageDlg(tr("Es existiert keine Verknüpfung zu dieser Datei !\r") + path, mtError, mbOK);
+  if (code == SE_ERR_NOASSOC)
+    MessageDlg(tr("Es existiert keine Verknüpfung zu dieser Datei !\r") + path, mtError, mbOK);
   else if (code <= 32) MessageDlg(tr("Fehler beim Ausführen der Datei !\r") + path, mtError, mbOK);
 }

@@ -16,7 +16,8 @@ constexpr LONG kWidth = 360, kHeight = 230;
 
 }  // namespace
 
-TfRestoreAll::TfRestoreAll(Workspace& ws) : TfTSW_BasicForm("TfRestoreAll", "Alles wiederherstellen", {kWidth, kHeight}), ws_(ws) {}
+TfRestoreAll::TfRestoreAll(Workspace& ws)
+    : TfTSW_BasicForm("TfRestoreAll", "Alles wiederherstellen", {kWidth, kHeight}), ws_(ws) {}
 
 DWORD TfRestoreAll::Style() const { return WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN; }
 
@@ -26,8 +27,8 @@ void TfRestoreAll::CreateControls() {
   AddControl(L"BUTTON", "Bereiche", BS_GROUPBOX, {10, 32, kWidth - 10, 120}, akLeft | akTop | akRight);
   const char* captions[] = {"Windows Registry", "Dateistruktur", "Systemdateien"};
   for (int i = 0; i < 3; ++i) {
-    boxes_[i] = AddControl(L"BUTTON", captions[i], WS_TABSTOP | BS_AUTOCHECKBOX, {24, 52 + 22 * i, kWidth - 24, 72 + 22 * i},
-                           akLeft | akTop);
+    boxes_[i] = AddControl(L"BUTTON", captions[i], WS_TABSTOP | BS_AUTOCHECKBOX,
+                           {24, 52 + 22 * i, kWidth - 24, 72 + 22 * i}, akLeft | akTop);
     SendMessageW(boxes_[i], BM_SETCHECK, BST_CHECKED, 0);
   }
   AddControl(L"STATIC", "Vor der endgültigen Wiederherstellung wird eine Liste der Aktionen zur Bestätigung angezeigt",

@@ -140,8 +140,9 @@ void DeleteRegistryValues(const TreeNode& node, const std::vector<std::string>& 
   LONG error = 0;
   HKEY key = OpenNodeKey(node, KEY_WRITE, error);  // 0x20006
   if (key == nullptr)
-    throw EMyRegistryException(FormatMsg(tr("Der Schlüssel %s konnte nicht geöffnet werden:\r%s"),
-                                         {NodePath(node, true, false), platform::ErrorText(static_cast<uint32_t>(error))}));
+    throw EMyRegistryException(
+        FormatMsg(tr("Der Schlüssel %s konnte nicht geöffnet werden:\r%s"),
+                  {NodePath(node, true, false), platform::ErrorText(static_cast<uint32_t>(error))}));
   for (const std::string& name : names) {
     error = RegDeleteValueW(key, platform::Utf8ToWide(name).c_str());
     if (error != ERROR_SUCCESS) {
@@ -191,7 +192,8 @@ void FillDriveFileList(const TreeNode& node, ListModel& list) {
     ListRow row;
     row.Caption = platform::WideToUtf8(f.name);
     const uint64_t size = (static_cast<uint64_t>(f.data.nFileSizeHigh) << 32) | f.data.nFileSizeLow;
-    row.SubItems = {platform::FormatGroupedSize(size), FormatFileTime(platform::PackedLocalTime(FileTimeOf(f.data.ftLastWriteTime))),
+    row.SubItems = {platform::FormatGroupedSize(size),
+                    FormatFileTime(platform::PackedLocalTime(FileTimeOf(f.data.ftLastWriteTime))),
                     FormatAttributes(static_cast<int32_t>(f.data.dwFileAttributes))};
     SHFILEINFOW info{};
     if (SHGetFileInfoW(platform::Utf8ToWide(folder + row.Caption).c_str(), 0, &info, sizeof info,

@@ -54,8 +54,10 @@ void TfTempfiles::CreateControls() {
   AddButton("S&chließen", {kWidth - 110, kHeight - 60, kWidth - 10, kHeight - 34}, akRight | akBottom, 2);
   const DWORD panel = SS_LEFT | SS_SUNKEN | SS_CENTERIMAGE | SS_PATHELLIPSIS;
   status_ = AddControl(L"STATIC", "", panel, {4, kHeight - 26, kWidth - 224, kHeight - 4}, akLeft | akRight | akBottom);
-  files_ = AddControl(L"STATIC", "", panel, {kWidth - 220, kHeight - 26, kWidth - 112, kHeight - 4}, akRight | akBottom);
-  folders_ = AddControl(L"STATIC", "", panel, {kWidth - 108, kHeight - 26, kWidth - 4, kHeight - 4}, akRight | akBottom);
+  files_ =
+      AddControl(L"STATIC", "", panel, {kWidth - 220, kHeight - 26, kWidth - 112, kHeight - 4}, akRight | akBottom);
+  folders_ =
+      AddControl(L"STATIC", "", panel, {kWidth - 108, kHeight - 26, kWidth - 4, kHeight - 4}, akRight | akBottom);
   ++busy_;
   ShowDefinitions();
   --busy_;
@@ -173,7 +175,8 @@ void TfTempfiles::DeleteMarked() {
   const size_t marked = found_rows_.SelectedCount();
   if (marked == 0) return;
   std::string question;
-  if (marked == found_rows_.Count() && marked >= 2) question = tr("Wollen Sie wirklich alle diese Dateien löschen ?\r");
+  if (marked == found_rows_.Count() && marked >= 2)
+    question = tr("Wollen Sie wirklich alle diese Dateien löschen ?\r");
   else if (marked < 2) question = FormatMsg(tr("Wollen Sie folgende Datei löschen ?\r%s"), {[&] {
                                    for (size_t i = 0; i < found_rows_.Count(); ++i)
                                      if (found_rows_.Row(i).Selected) return found_rows_.Row(i).Caption;

@@ -81,7 +81,8 @@ void SetInInstall(bool on) { WriteSetting("Wizard2InInstall", on ? 1 : 0); }
 
 }  // namespace
 
-TWizard2FRM::TWizard2FRM(WizardHost& host) : TfTSW_BasicForm("TWizard2FRM", "Startseite", {kWidth, kHeight}), host_(host) {
+TWizard2FRM::TWizard2FRM(WizardHost& host)
+    : TfTSW_BasicForm("TWizard2FRM", "Startseite", {kWidth, kHeight}), host_(host) {
   SavePosition = true;
 }
 
@@ -93,7 +94,8 @@ TWizard2FRM::~TWizard2FRM() {
 DWORD TWizard2FRM::Style() const { return WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN; }
 
 void TWizard2FRM::CreateControls() {
-  start_controls_.push_back(AddControl(L"STATIC", "Was möchten Sie tun?", SS_LEFT, {20, 16, kWidth - 20, 34}, akStretch));
+  start_controls_.push_back(
+      AddControl(L"STATIC", "Was möchten Sie tun?", SS_LEFT, {20, 16, kWidth - 20, 34}, akStretch));
   for (size_t i = 0; i < 6; ++i) {
     const auto& b = kStartButtons[i];
     const LONG x = i % 2 == 0 ? 20 : kWidth / 2 + 10, y = 44 + 90 * static_cast<LONG>(i / 2);
@@ -102,7 +104,8 @@ void TWizard2FRM::CreateControls() {
     pictures_[i] = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr),
                                                    std::wstring(b.picture, b.picture + strlen(b.picture)).c_str(),
                                                    IMAGE_BITMAP, Scale(48), Scale(48), 0));
-    if (pictures_[i] != nullptr) SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pictures_[i]));
+    if (pictures_[i] != nullptr)
+      SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(pictures_[i]));
     HWND button = AddControl(L"BUTTON", b.caption, WS_TABSTOP | BS_PUSHBUTTON | BS_MULTILINE,
                              {x + 58, y + 10, x + kWidth / 2 - 30, y + 66}, akTopLeft, b.id);
     EnableWindow(button, b.built);  // the tools come later
@@ -217,8 +220,9 @@ void TWizard2FRM::Step(int id) {
     case idCreateLog:
       RunHidden(cmCreateLogfile);
       ShowPage(pgStart, 0);
-      StepDone("Die Konfiguration wurde gespeichert.\r     Der Vorgang ist nun beendet.\rWechseln Sie zum Hauptfenster, "
-               "um die Änderungen im Detail zu betrachten!");
+      StepDone(
+          "Die Konfiguration wurde gespeichert.\r     Der Vorgang ist nun beendet.\rWechseln Sie zum Hauptfenster, "
+          "um die Änderungen im Detail zu betrachten!");
       break;
     case idLoadLog:
       RunHidden(cmLoadResult);
@@ -232,9 +236,10 @@ void TWizard2FRM::Step(int id) {
       ShowPage(pgStart, 0);
       host_.ShowPage(1, 0);
       UI().ProcessMessages();
-      StepDone("Sie sehen nun die einzelnen protokollierten Veränderungen.\rKlicken Sie mit der rechten Maustaste auf "
-               "die Einträge und wählen dann\r\"Änderungen wiederherstellen\".\rDies funktioniert sowohl links (Baum) "
-               "sowie auch rechts (Liste).");
+      StepDone(
+          "Sie sehen nun die einzelnen protokollierten Veränderungen.\rKlicken Sie mit der rechten Maustaste auf "
+          "die Einträge und wählen dann\r\"Änderungen wiederherstellen\".\rDies funktioniert sowohl links (Baum) "
+          "sowie auch rechts (Liste).");
       break;
     case idAutomatic:
       if (!host_.ResultLoaded()) {

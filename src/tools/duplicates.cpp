@@ -51,7 +51,8 @@ class Collector {
           if (state == stChecked || state == stPartial) subfolders.emplace_back(n, state == stPartial);
           continue;
         }
-        files_.push_back({folder + platform::WideToUtf8(name), platform::PackedLocalTime(FileTimeOf(found.ftLastWriteTime)),
+        files_.push_back({folder + platform::WideToUtf8(name),
+                          platform::PackedLocalTime(FileTimeOf(found.ftLastWriteTime)),
                           (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow,
                           static_cast<int32_t>(found.dwFileAttributes)});
         if (++result_.Files % 100 == 0) Tick();
@@ -247,7 +248,8 @@ void GroupDuplicates(std::vector<FoundFile>& files, DuplicateCriterion criterion
   // The first criterion's sets are the groups; the second one's are split by their bytes.
   std::vector<std::vector<std::vector<size_t>>> equal;
   if (criterion == DuplicateCriterion::NameSizeContent) {
-    equal = CompareSets(files, sets, [&](int percent) { report(tr("Dubletten suchen...") + std::to_string(percent) + "%"); });
+    equal = CompareSets(files, sets,
+                        [&](int percent) { report(tr("Dubletten suchen...") + std::to_string(percent) + "%"); });
   } else {
     for (auto& set : sets) equal.push_back({set});
   }

@@ -133,7 +133,8 @@ void SaveTempDefinitions(const std::vector<TempDefinition>& rows) {
   }
 }
 
-void SearchTempFiles(std::vector<TempDefinition>& rows, const std::function<void(const TempSearchProgress&)>& progress) {
+void SearchTempFiles(std::vector<TempDefinition>& rows,
+                     const std::function<void(const TempSearchProgress&)>& progress) {
   UI().ResetCancel();
   // What this tool deletes goes below the backup folder's "TEMPFILES\".
   CurrentBackupFolder = WithBackslash(ReadSettingText("BackupDir")) + "TEMPFILES\\";

@@ -62,7 +62,8 @@ void TErrorFRM::Command(int id, int notifyCode, HWND control) {
   if (id != kDetailsId) return TfTSW_BasicForm::Command(id, notifyCode, control);
   RECT r;
   GetWindowRect(Handle(), &r);
-  if (full_height_ > 0) SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, full_height_, SWP_NOMOVE | SWP_NOZORDER);
+  if (full_height_ > 0)
+    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, full_height_, SWP_NOMOVE | SWP_NOZORDER);
   details_shown_ = true;
 }
 

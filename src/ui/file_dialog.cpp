@@ -16,7 +16,8 @@ bool ChooseFileName(HWND owner, const FileDialogOptions& options, std::string& n
   std::wstring buffer(65536, L'\0');
   const std::wstring preset = platform::Utf8ToWide(name);
   preset.copy(buffer.data(), std::min(preset.size(), buffer.size() - 1));
-  const std::wstring title = platform::Utf8ToWide(tr(options.Title)), ext = platform::Utf8ToWide(options.DefaultExtension),
+  const std::wstring title = platform::Utf8ToWide(tr(options.Title)),
+                     ext = platform::Utf8ToWide(options.DefaultExtension),
                      folder = platform::Utf8ToWide(options.Folder);
   OPENFILENAMEW ofn{};
   ofn.lStructSize = sizeof ofn;

@@ -23,7 +23,9 @@ int CALLBACK BrowseCallback(HWND dialog, UINT msg, LPARAM, LPARAM data) {
   return 0;
 }
 
-std::wstring Translated(const std::string& text) { return text.empty() ? std::wstring() : platform::Utf8ToWide(tr(text)); }
+std::wstring Translated(const std::string& text) {
+  return text.empty() ? std::wstring() : platform::Utf8ToWide(tr(text));
+}
 
 }  // namespace
 

@@ -98,8 +98,8 @@ void TMessageForm::CreateControls() {
     HWND picture = AddControl(L"STATIC", "", SS_ICON, {kMargin, kMargin, kMargin + kIcon, kMargin + kIcon}, akTopLeft);
     SendMessageW(picture, STM_SETICON, reinterpret_cast<WPARAM>(LoadIconW(nullptr, icon)), 0);
   }
-  HWND label = AddControl(L"STATIC", "", SS_NOPREFIX, {textLeft, kMargin, textLeft + textSize.cx, kMargin + textSize.cy},
-                          akTopLeft);
+  HWND label = AddControl(L"STATIC", "", SS_NOPREFIX,
+                          {textLeft, kMargin, textLeft + textSize.cx, kMargin + textSize.cy}, akTopLeft);
   SetWindowTextW(label, text.c_str());  // the text as given, not looked up again
   int x = (client.cx - row) / 2;
   const int defaultResult = DefaultResult(buttons_);

@@ -38,7 +38,8 @@ bool RestorePlacement(HWND window, const std::string& section) {
     TMyRegIniFile ini(SettingsRegistry().CurrentPath());
     LONG minMax[4], normal[4];
     if (!ParseFour(ini.ReadString(section, "NormPos", ""), normal)) return false;
-    if (!ParseFour(ini.ReadString(section, "MinMaxPos", ""), minMax)) minMax[0] = minMax[1] = minMax[2] = minMax[3] = -1;
+    if (!ParseFour(ini.ReadString(section, "MinMaxPos", ""), minMax))
+      minMax[0] = minMax[1] = minMax[2] = minMax[3] = -1;
     WINDOWPLACEMENT wp{};
     wp.length = sizeof wp;
     wp.flags = static_cast<UINT>(ini.ReadInteger(section, "Flags", 0));

@@ -36,8 +36,8 @@ void TSharedDLLsFRM::CreateControls() {
   SendMessageW(box_, BM_SETCHECK, BST_CHECKED, 0);
   AddButton("Datei nicht löschen", {kWidth - 300, kHeight - 36, kWidth - 160, kHeight - 10}, akRight | akBottom, mrNo,
             true);
-  AddButton(registered ? "Datei trotzdem löschen" : "Datei löschen", {kWidth - 150, kHeight - 36, kWidth - 10, kHeight - 10},
-            akRight | akBottom, mrYes);
+  AddButton(registered ? "Datei trotzdem löschen" : "Datei löschen",
+            {kWidth - 150, kHeight - 36, kWidth - 10, kHeight - 10}, akRight | akBottom, mrYes);
 }
 
 bool TSharedDLLsFRM::SameForAll() const {

@@ -14,11 +14,13 @@ bool IsBar(StatusControl c) { return c == StatusControl::ProgressBar1 || c == St
 void StatusBar::Create(SIZE client, const std::function<HWND(const wchar_t*, DWORD, RECT, uint8_t)>& add) {
   using SC = StatusControl;
   const LONG w = client.cx, top = client.cy - 24, bottom = client.cy - 4;
-  controls_[static_cast<int>(SC::ProgressBar1)] = add(PROGRESS_CLASSW, PBS_SMOOTH, {4, top, 154, top + 10}, akLeft | akBottom);
+  controls_[static_cast<int>(SC::ProgressBar1)] =
+      add(PROGRESS_CLASSW, PBS_SMOOTH, {4, top, 154, top + 10}, akLeft | akBottom);
   controls_[static_cast<int>(SC::ProgressBar2)] =
       add(PROGRESS_CLASSW, PBS_SMOOTH, {4, top + 12, 154, bottom}, akLeft | akBottom);
-  controls_[static_cast<int>(SC::Statuspanel)] = add(L"STATIC", SS_NOPREFIX | SS_SUNKEN | SS_CENTERIMAGE | SS_ENDELLIPSIS,
-                                                     {160, top, w - 160, bottom}, akLeft | akRight | akBottom);
+  controls_[static_cast<int>(SC::Statuspanel)] =
+      add(L"STATIC", SS_NOPREFIX | SS_SUNKEN | SS_CENTERIMAGE | SS_ENDELLIPSIS, {160, top, w - 160, bottom},
+          akLeft | akRight | akBottom);
   controls_[static_cast<int>(SC::StatusLBL2)] =
       add(L"STATIC", SS_NOPREFIX | SS_CENTERIMAGE, {w - 154, top, w - 80, bottom}, akRight | akBottom);
   controls_[static_cast<int>(SC::reglabel)] =

@@ -36,7 +36,8 @@ class DuplicatesTest : public ::testing::Test {
   // A file with content, written at the same moment as every other one of the test.
   void Make(const std::string& name, const std::string& content) {
     const size_t slash = name.find('\\');
-    if (slash != std::string::npos) CreateDirectoryW(platform::Utf8ToWide(data_.File(name.substr(0, slash))).c_str(), nullptr);
+    if (slash != std::string::npos)
+      CreateDirectoryW(platform::Utf8ToWide(data_.File(name.substr(0, slash))).c_str(), nullptr);
     WriteFileBytes(data_.File(name), content);
     SetTime(name);
   }

@@ -27,7 +27,8 @@ TEST(EmptyFoldersDialog, SearchListAndDelete) {
   TempFolder data;
   // The folders below "x"; the file beside it keeps everything above from counting as
   // empty (a folder that holds only empty folders is empty itself).
-  for (const char* f : {"x", "x\\a", "x\\b", "x\\c"}) CreateDirectoryW(platform::Utf8ToWide(data.File(f)).c_str(), nullptr);
+  for (const char* f : {"x", "x\\a", "x\\b", "x\\c"})
+    CreateDirectoryW(platform::Utf8ToWide(data.File(f)).c_str(), nullptr);
   WriteFileBytes(data.File("bleibt.txt"), "x");
   {
     TEmptyFoldersFRM dialog;

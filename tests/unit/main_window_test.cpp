@@ -73,7 +73,8 @@ TEST_F(MainWindowTest, RegistryValueListShowsEveryKindOfValue) {
   RegSetKeyValueW(HKEY_CURRENT_USER, (key + L"\\Werte").c_str(), L"Roh", REG_BINARY, bytes, 2);
   RegSetKeyValueW(HKEY_CURRENT_USER, (key + L"\\Werte").c_str(), L"", REG_SZ, L"", 2);
   HKEY empty = nullptr;
-  RegCreateKeyExW(HKEY_CURRENT_USER, (key + L"\\Leer").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &empty, nullptr);
+  RegCreateKeyExW(HKEY_CURRENT_USER, (key + L"\\Leer").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &empty,
+                  nullptr);
   RegCloseKey(empty);
   EXPECT_EQ(ValuesOf("\\Leer"), std::vector<std::string>{"(Standard) | (leer)"});
   EXPECT_EQ(ValuesOf("\\Werte"), (std::vector<std::string>{"(Standard) | (leer)", "Roh | Binary(3), 2 bytes: 01 AB",

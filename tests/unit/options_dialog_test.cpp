@@ -123,7 +123,8 @@ TEST_F(OptionsDialogTest, ApplyWritesEveryFieldAndTheDialogShowsItAgain) {
   EXPECT_FALSE(Checked(again.ControlOf("HandleSharedDLLs")));
   EXPECT_TRUE(Checked(ButtonOf(again.Handle(), "Deutsch (DE)")));
   EXPECT_EQ(again.SwatchColour("CaptionColor"), 0x123456);
-  EXPECT_EQ(ListLines(again.ControlOf("VersionExtList")), (std::vector<std::string>{"*.exe", "*.ocx", "*.vbx", "*.sys"}));
+  EXPECT_EQ(ListLines(again.ControlOf("VersionExtList")),
+            (std::vector<std::string>{"*.exe", "*.ocx", "*.vbx", "*.sys"}));
 }
 
 // Into the recycle bin or into the backup folder, never both; the backup page's boxes

@@ -255,7 +255,8 @@ TEST_F(ResultPageTest, RestoreAllTakesBackEveryAreaAndOffersToDeleteTheLog) {
                          "Bestätigung der Wiederherstellung: Dateistruktur" + product,
                          "Bestätigung der Wiederherstellung: Systemdateien" + product}));
   ASSERT_FALSE(ui_.Texts().empty());
-  EXPECT_EQ(ui_.Texts().back(), "Es wurden alle markierten Bereiche bearbeitet.\rSoll nun die Logdatei gelöscht werden ?");
+  EXPECT_EQ(ui_.Texts().back(),
+            "Es wurden alle markierten Bereiche bearbeitet.\rSoll nun die Logdatei gelöscht werden ?");
   // Back as before: the key's values and subkey, the new file gone, the INI entry.
   wchar_t text[32] = {};
   DWORD size = sizeof text;

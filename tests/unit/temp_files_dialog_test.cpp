@@ -85,7 +85,8 @@ TEST(TempFilesDialog, CancelEndsTheDefinitionBeingSearched) {
   WriteBackAllSettings();
   PumpingInteraction ui;
   TempFolder data;
-  for (int i = 0; i < 40; ++i) WriteFileBytes(data.File(std::string("f").append(std::to_string(i)).append(".tmp")), "x");
+  for (int i = 0; i < 40; ++i)
+    WriteFileBytes(data.File(std::string("f").append(std::to_string(i)).append(".tmp")), "x");
   {
     TfTempfiles dialog;
     dialog.Rows() = {{"eins", data.Path(), "*.tmp", false, -1, {}}, {"zwei", data.Path(), "*.tmp", false, -1, {}}};

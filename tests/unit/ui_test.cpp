@@ -302,7 +302,8 @@ class ThrowingForm : public TfTSW_BasicForm {
 std::string g_reported;
 
 TEST_F(UiTest, ExceptionsInHandlersGoToTheErrorHandler) {
-  SetWindowErrorHandler([](const std::string& sender, const std::exception& e) { g_reported = sender + ": " + e.what(); });
+  SetWindowErrorHandler(
+      [](const std::string& sender, const std::exception& e) { g_reported = sender + ": " + e.what(); });
   ThrowingForm form;
   form.CreateHandle(nullptr);
   SendMessageW(form.Handle(), WM_COMMAND, 77, 0);

@@ -30,7 +30,9 @@ class RecordingHost : public WizardHost {
     calls.push_back("command " + std::to_string(command));
     if (command == failing) throw std::runtime_error("Bitte speichern Sie zuerst die aktuelle Konfiguration");
   }
-  void ShowPage(int page, int tab) override { calls.push_back("page " + std::to_string(page) + "," + std::to_string(tab)); }
+  void ShowPage(int page, int tab) override {
+    calls.push_back("page " + std::to_string(page) + "," + std::to_string(tab));
+  }
   bool ResultLoaded() const override { return loaded; }
   std::vector<std::string> calls;
   bool loaded = false;
