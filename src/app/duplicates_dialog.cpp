@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/main_commands.h"
+#include "app/marked_files.h"
 #include "app/open_file.h"
 #include "core/format.h"
 #include "core/interaction.h"
@@ -129,17 +130,9 @@ void TfDouble::Search() {
 void TfDouble::DeleteMarked() {
   if (shown_ < 0) return;
   files_view_.ReadSelection(file_rows_);
-  const size_t marked = file_rows_.SelectedCount();
-  if (marked == 0) return;
-  std::string question;
-  if (marked == file_rows_.Count() && marked >= 2)
-    question = tr("Wollen Sie wirklich alle diese Dateien löschen ?\rDubletten UND Original werden dann gelöscht");
-  else if (marked < 2) question = FormatMsg(tr("Wollen Sie folgende Datei löschen ?\r%s"), {[&] {
-                                   for (size_t i = 0; i < file_rows_.Count(); ++i)
-                                     if (file_rows_.Row(i).Selected) return file_rows_.Row(i).Caption;
-                                   return std::string();
-                                 }()});
-  else question = FormatMsg(tr("Wollen Sie wirklich diese %d Dateien löschen ?"), {std::to_string(marked)});
+  if (file_rows_.SelectedCount() == 0) return;
+  const std::string question = DeleteQuestion(
+      file_rows_, tr("Wollen Sie wirklich alle diese Dateien löschen ?\rDubletten UND Original werden dann gelöscht"));
   struct ShowAgain {
     TfDouble& dialog;
     ~ShowAgain() { dialog.ShowGroup(dialog.shown_); }

@@ -74,6 +74,13 @@ constexpr LONG kSplit = 16 + (kWidth - 32) * 2 / 5;
 constexpr RECT kTreeRect{16, kTop + 48, kSplit, kHeight - 40};
 constexpr RECT kListRect{kSplit + 4, kTop + 48, kWidth - 16, kHeight - 40};
 
+// A tool's dialog, shown modally and gone afterwards.
+template <class Dialog>
+void ShowTool(HWND owner) {
+  Dialog dialog;
+  dialog.ShowModal(owner);
+}
+
 }  // namespace
 
 HACCEL TfMain::Accelerators() {
@@ -522,26 +529,18 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       UpdateCommands();
       break;
     }
-    case cmDuplicates: {
-      TfDouble doubles;
-      doubles.ShowModal(Handle());
+    case cmDuplicates:
+      ShowTool<TfDouble>(Handle());
       break;
-    }
-    case cmEmptyFolders: {
-      TEmptyFoldersFRM empty;
-      empty.ShowModal(Handle());
+    case cmEmptyFolders:
+      ShowTool<TEmptyFoldersFRM>(Handle());
       break;
-    }
-    case cmTempFiles: {
-      TfTempfiles temp;
-      temp.ShowModal(Handle());
+    case cmTempFiles:
+      ShowTool<TfTempfiles>(Handle());
       break;
-    }
-    case cmFileBackup: {
-      TDLLBackUpFRM backup;
-      backup.ShowModal(Handle());
+    case cmFileBackup:
+      ShowTool<TDLLBackUpFRM>(Handle());
       break;
-    }
     case cmInstallFiles:
       CreateAllInstallFilesCommand(Handle(), ws_);
       break;

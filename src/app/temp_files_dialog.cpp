@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/main_commands.h"
+#include "app/marked_files.h"
 #include "app/open_file.h"
 #include "app/search_definition_dialog.h"
 #include "core/format.h"
@@ -172,17 +173,8 @@ void TfTempfiles::Search() {
 void TfTempfiles::DeleteMarked() {
   if (shown_ < 0) return;
   detail_.ReadSelection(found_rows_);
-  const size_t marked = found_rows_.SelectedCount();
-  if (marked == 0) return;
-  std::string question;
-  if (marked == found_rows_.Count() && marked >= 2)
-    question = tr("Wollen Sie wirklich alle diese Dateien löschen ?\r");
-  else if (marked < 2) question = FormatMsg(tr("Wollen Sie folgende Datei löschen ?\r%s"), {[&] {
-                                   for (size_t i = 0; i < found_rows_.Count(); ++i)
-                                     if (found_rows_.Row(i).Selected) return found_rows_.Row(i).Caption;
-                                   return std::string();
-                                 }()});
-  else question = FormatMsg(tr("Wollen Sie wirklich diese %d Dateien löschen ?"), {std::to_string(marked)});
+  if (found_rows_.SelectedCount() == 0) return;
+  const std::string question = DeleteQuestion(found_rows_, tr("Wollen Sie wirklich alle diese Dateien löschen ?\r"));
   struct ShowAgain {  // in every case the list shows what is left
     TfTempfiles& dialog;
     ~ShowAgain() { dialog.ShowFound(); }
