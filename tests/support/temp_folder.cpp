@@ -1,6 +1,7 @@
 #include "support/temp_folder.h"
 
 #include <windows.h>
+#include <winioctl.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -67,4 +68,16 @@ void WriteFileBytes(const std::string& fileName, const std::string& bytes) {
   DWORD done = 0;
   WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
   CloseHandle(h);
+}
+
+bool WriteSparseFile(const std::string& fileName, long long size) {
+  HANDLE h = CreateFileW(platform::Utf8ToWide(fileName).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD returned = 0;
+  DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
+  LARGE_INTEGER end;
+  end.QuadPart = size;
+  const bool grown = SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && SetEndOfFile(h);
+  CloseHandle(h);
+  return grown;
 }

@@ -25,3 +25,7 @@ void RemoveFolderContent(const std::string& folder);
 // Whole content of a file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& fileName);
 void WriteFileBytes(const std::string& fileName, const std::string& bytes);
+
+// A file of size bytes, sparse where the file system allows it (no disk space for the
+// bytes); false when the file system cannot hold a file of that size.
+bool WriteSparseFile(const std::string& fileName, long long size);

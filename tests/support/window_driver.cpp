@@ -27,6 +27,14 @@ void CALLBACK ActOnShownForm(HWND, UINT, UINT_PTR id, DWORD) {
   action(form);
 }
 
+HWND g_press = nullptr;  // the button PressWhenEnabled waits on
+
+void CALLBACK PressEnabledButton(HWND, UINT, UINT_PTR id, DWORD) {
+  if (!IsWindowEnabled(g_press)) return;
+  KillTimer(nullptr, id);
+  SendMessageW(g_press, BM_CLICK, 0, 0);
+}
+
 }  // namespace
 
 std::string TextOf(HWND hwnd) {
@@ -69,4 +77,16 @@ void Settle() {
       DispatchMessageW(&msg);
     }
   }
+}
+
+void PressWhenEnabled(HWND button) {
+  g_press = button;
+  SetTimer(nullptr, 0, 1, PressEnabledButton);
+  Sleep(30);  // due (timers count in steps of 10 ms) at the first message loop
+}
+
+void PumpingInteraction::ProcessMessages() {
+  ScriptedInteraction::ProcessMessages();
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
 }

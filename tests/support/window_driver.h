@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/scripted_interaction.h"
+
 std::string TextOf(HWND hwnd);
 std::string ClassOf(HWND hwnd);
 std::vector<HWND> Children(HWND parent);
@@ -20,3 +22,11 @@ void Click(HWND form, const std::string& caption);
 void WhenShown(std::function<void(HWND)> action, const std::string& windowClass = "QuitawayForm");
 // Lets the messages of the next 50 ms run (timers included).
 void Settle();
+// Presses the button as soon as it is enabled and messages run (a cancel button in the
+// middle of a search that lets messages run).
+void PressWhenEnabled(HWND button);
+
+// The scripted interaction that lets the window's messages run when the program does.
+struct PumpingInteraction : ScriptedInteraction {
+  void ProcessMessages() override;
+};

@@ -1,6 +1,6 @@
 // "Suche nach doppelten Dateien" in a real window: a scratch folder ticked in the
 // dialog's drive tree, the search by content, the groups, one copy deleted after the
-// question and one that changed since the search kept.
+// question and one that changed since the search kept; a cancel of the next search.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,19 +11,17 @@
 #include "core/settings.h"
 #include "platform/text.h"
 #include "support/checks.h"
-#include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
+#include "support/settings_scope.h"
 #include "support/ticked_tree.h"
+#include "support/window_driver.h"
 
 namespace {
 
-const std::string kKey = "Software\\Velmoria\\QuitawayTests\\duplicates-dialog";
-
-TEST(DuplicatesDialog, SearchByContentAndDeleteACopy) {
-  OpenSettingsRegistry(kKey);
-  WriteBackAllSettings();
+TEST(DuplicatesDialog, SearchByContentDeleteACopyAndCancel) {
+  SettingsScope settings("duplicates-dialog");
   WriteSetting("UseRecycleBin", 0);
-  ScriptedInteraction ui;
+  PumpingInteraction ui;
   TempFolder data;
   for (const char* f : {"a", "b", "c"}) {
     CreateDirectoryW(platform::Utf8ToWide(data.File(f)).c_str(), nullptr);
@@ -56,9 +54,13 @@ TEST(DuplicatesDialog, SearchByContentAndDeleteACopy) {
     EXPECT_TRUE(PathExists(data.File("c\\kopie.dll")));
     EXPECT_EQ(ui.Texts().back().substr(ui.Texts().back().rfind('\r') + 1), data.File("c\\kopie.dll"));
     EXPECT_EQ(files.Count(), 2);
+    // "Abbre&chen" in the middle of a second search: nothing listed, the button off again.
+    HWND cancel = ButtonOf(dialog.Handle(), "Abbre&chen");
+    PressWhenEnabled(cancel);
+    EXPECT_THROW(dialog.Search(), EMyAbort);
+    EXPECT_EQ(dialog.Groups().Count(), 0);
+    EXPECT_FALSE(IsWindowEnabled(cancel));
   }
-  CloseSettingsRegistry();
-  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
 }
 
 }  // namespace

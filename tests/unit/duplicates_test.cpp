@@ -5,14 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <winioctl.h>
 
 #include "core/exceptions.h"
 #include "core/identity.h"
-#include "core/settings.h"
 #include "platform/text.h"
 #include "support/checks.h"
 #include "support/scripted_interaction.h"
+#include "support/settings_scope.h"
 #include "support/temp_folder.h"
 #include "support/ticked_tree.h"
 #include "tools/duplicates.h"
@@ -20,19 +19,9 @@
 namespace {
 
 using V = std::vector<std::string>;
-const std::string kKey = "Software\\Velmoria\\QuitawayTests\\duplicates";
-
 class DuplicatesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    OpenSettingsRegistry(kKey);
-    WriteBackAllSettings();
-    TickedDownTo(tree_, data_.Path());
-  }
-  void TearDown() override {
-    CloseSettingsRegistry();
-    RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-  }
+  void SetUp() override { TickedDownTo(tree_, data_.Path()); }
   // A file with content, written at the same moment as every other one of the test.
   void Make(const std::string& name, const std::string& content) {
     const size_t slash = name.find('\\');
@@ -59,6 +48,7 @@ class DuplicatesTest : public ::testing::Test {
     }
     return groups;
   }
+  SettingsScope settings_{"duplicates"};
   ScriptedInteraction ui_;
   TempFolder data_;
   Tree tree_;
@@ -113,15 +103,7 @@ TEST_F(DuplicatesTest, SizesFourGiBApartAreDifferent) {
   } files[] = {{"a\\gross.dat", (4LL << 30) + 10}, {"b\\gross.dat", 10}};
   for (const auto& f : files) {
     Make(f.name, "");
-    HANDLE h = CreateFileW(platform::Utf8ToWide(data_.File(f.name)).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           0, nullptr);
-    DWORD returned = 0;
-    DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
-    LARGE_INTEGER size;
-    size.QuadPart = f.size;
-    const bool grown = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
-    CloseHandle(h);
-    if (!grown) GTEST_SKIP() << "the file system cannot hold a file of 4 GiB";
+    if (!WriteSparseFile(data_.File(f.name), f.size)) GTEST_SKIP() << "no room for a file of 4 GiB";
     SetTime(f.name);
   }
   EXPECT_TRUE(FindDuplicates(tree_, DuplicateCriterion::NameSizeDate).Groups.empty());

@@ -1,6 +1,6 @@
 // "Leere Ordner suchen" in a real window: a scratch folder ticked in the dialog's
 // drive tree, the search, the rows, two of them deleted after the question, one of
-// which got a file in the meantime and stays.
+// which got a file in the meantime and stays; a cancel of the next search.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,19 +11,17 @@
 #include "core/settings.h"
 #include "platform/text.h"
 #include "support/checks.h"
-#include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
+#include "support/settings_scope.h"
 #include "support/ticked_tree.h"
+#include "support/window_driver.h"
 
 namespace {
 
-const std::string kKey = "Software\\Velmoria\\QuitawayTests\\emptyfolders-dialog";
-
-TEST(EmptyFoldersDialog, SearchListAndDelete) {
-  OpenSettingsRegistry(kKey);
-  WriteBackAllSettings();
+TEST(EmptyFoldersDialog, SearchListDeleteAndCancel) {
+  SettingsScope settings("emptyfolders-dialog");
   WriteSetting("UseRecycleBin", 0);
-  ScriptedInteraction ui;
+  PumpingInteraction ui;
   TempFolder data;
   // The folders below "x"; the file beside it keeps everything above from counting as
   // empty (a folder that holds only empty folders is empty itself).
@@ -56,9 +54,15 @@ TEST(EmptyFoldersDialog, SearchListAndDelete) {
     EXPECT_FALSE(PathExists(data.File("x\\a")));
     EXPECT_TRUE(PathExists(data.File("x\\b\\neu.txt")));
     ASSERT_EQ(found.Count(), 3);  // "b" stays listed; "c" and the folder were not marked
+    // "Abbre&chen" in the middle of a second search (enough entries for it to look):
+    // nothing listed, the button off again.
+    for (int i = 0; i < 30; ++i) WriteFileBytes(data.File("x\\b\\f").append(std::to_string(i)), "");
+    HWND cancel = ButtonOf(dialog.Handle(), "Abbre&chen");
+    PressWhenEnabled(cancel);
+    EXPECT_THROW(dialog.Search(), EMyAbort);
+    EXPECT_EQ(found.Count(), 0);
+    EXPECT_FALSE(IsWindowEnabled(cancel));
   }
-  CloseSettingsRegistry();
-  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
 }
 
 }  // namespace

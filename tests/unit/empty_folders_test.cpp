@@ -12,6 +12,7 @@
 #include "platform/text.h"
 #include "support/checks.h"
 #include "support/scripted_interaction.h"
+#include "support/settings_scope.h"
 #include "support/temp_folder.h"
 #include "support/ticked_tree.h"
 #include "tools/empty_folders.h"
@@ -19,13 +20,9 @@
 namespace {
 
 using V = std::vector<std::string>;
-const std::string kKey = "Software\\Velmoria\\QuitawayTests\\emptyfolders";
-
 class EmptyFoldersTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    OpenSettingsRegistry(kKey);
-    WriteBackAllSettings();
     WriteSetting("UseRecycleBin", 0);
     for (const char* f : {"leer", "nur", "nur\\unter", "nullbyte", "voll", "teil", "teil\\an", "teil\\aus"})
       CreateDirectoryW(platform::Utf8ToWide(data_.File(f)).c_str(), nullptr);
@@ -38,15 +35,12 @@ class EmptyFoldersTest : public ::testing::Test {
     node->FindChild("teil")->AddChild("an")->SetStateIndex(stChecked);
     node->FindChild("teil")->AddChild("aus")->SetStateIndex(stUnchecked);
   }
-  void TearDown() override {
-    CloseSettingsRegistry();
-    RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-  }
   V Relative(const V& folders) {
     V names;
     for (const std::string& f : folders) names.push_back(f.substr(data_.Path().size()));
     return names;
   }
+  SettingsScope settings_{"emptyfolders"};
   ScriptedInteraction ui_;
   TempFolder data_;
   Tree tree_;

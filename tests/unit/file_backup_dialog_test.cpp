@@ -13,24 +13,16 @@
 #include "platform/text.h"
 #include "support/checks.h"
 #include "support/scripted_interaction.h"
+#include "support/settings_scope.h"
 #include "support/temp_folder.h"
 #include "support/window_driver.h"
 
 namespace {
 
-const std::string kKey = "Software\\Velmoria\\QuitawayTests\\filebackup-settings";
-
 class FileBackupDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    OpenSettingsRegistry(kKey);
-    WriteBackAllSettings();
-    WriteSetting("DLLBackupPath", store_.Path());
-  }
-  void TearDown() override {
-    CloseSettingsRegistry();
-    RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-  }
+  void SetUp() override { WriteSetting("DLLBackupPath", store_.Path()); }
+  SettingsScope settings_{"filebackup-settings"};
   ScriptedInteraction ui_;
   TempFolder store_, data_;
 };

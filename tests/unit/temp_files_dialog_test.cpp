@@ -1,6 +1,6 @@
 // "Temporäre Dateien suchen und löschen" in a real window: a definition on a folder of
 // the test prefix, the search, the rows with their sizes, sorting by size both ways,
-// one marked file deleted after its question.
+// one marked file deleted after its question, a cancel.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -11,98 +11,57 @@
 #include "core/settings.h"
 #include "platform/text.h"
 #include "support/checks.h"
-#include "support/scripted_interaction.h"
+#include "support/settings_scope.h"
 #include "support/temp_folder.h"
 #include "support/window_driver.h"
 
 namespace {
 
-const std::string kKey = "Software\\Velmoria\\QuitawayTests\\tempfiles-dialog";
-
-TEST(TempFilesDialog, SearchListSortAndDeleteOne) {
-  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-  OpenSettingsRegistry(kKey);
-  WriteBackAllSettings();
+// Then "Abbre&chen" pressed while the first of two definitions is searched: that one
+// ends (its count stays empty), the second runs.
+TEST(TempFilesDialog, SearchSortDeleteOneAndCancel) {
+  SettingsScope settings("tempfiles-dialog");
   WriteSetting("UseRecycleBin", 0);
-  ScriptedInteraction ui;
+  PumpingInteraction ui;
   TempFolder data;
   WriteFileBytes(data.File("neun.tmp"), std::string(9, 'x'));
   WriteFileBytes(data.File("gross.tmp"), std::string(1024, 'x'));
   WriteFileBytes(data.File("mittel.tmp"), std::string(100, 'x'));
-  {
-    TfTempfiles dialog;
-    dialog.Rows() = {{"Test", data.Path(), "*.tmp", false, -1, {}}};
-    dialog.CreateHandle(nullptr);
-    ShowWindow(dialog.Handle(), SW_SHOW);
-    dialog.Search();
-    EXPECT_EQ(dialog.Definitions().Text(0, 4), "3");
-    ListViewControl& found = dialog.Found();
-    ASSERT_EQ(found.Count(), 3);
-    auto order = [&] {
-      std::vector<std::string> names;
-      for (int i = 0; i < found.Count(); ++i) names.push_back(found.Text(i, 0).substr(data.Path().size()));
-      return names;
-    };
-    dialog.SortBy(1);  // "Größe": 9 before 1024, whatever the texts say
-    EXPECT_EQ(order(), (std::vector<std::string>{"neun.tmp", "mittel.tmp", "gross.tmp"}));
-    dialog.SortBy(1);
-    EXPECT_EQ(order(), (std::vector<std::string>{"gross.tmp", "mittel.tmp", "neun.tmp"}));
-    ListView_SetItemState(found.View(), 0, LVIS_SELECTED, LVIS_SELECTED);  // "gross.tmp"
-    ui.Answer(mrOk);
-    dialog.DeleteMarked();
-    ASSERT_FALSE(ui.Texts().empty());
-    EXPECT_EQ(ui.Texts().back(), "Wollen Sie folgende Datei löschen ?\r" + data.File("gross.tmp"));
-    EXPECT_FALSE(PathExists(data.File("gross.tmp")));
-    EXPECT_EQ(found.Count(), 2);
-    EXPECT_EQ(dialog.Rows()[0].Files.size(), 2u);
-  }
-  CloseSettingsRegistry();
-  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-}
+  TfTempfiles dialog;
+  dialog.Rows() = {{"Test", data.Path(), "*.tmp", false, -1, {}}};
+  dialog.CreateHandle(nullptr);
+  ShowWindow(dialog.Handle(), SW_SHOW);
+  dialog.Search();
+  EXPECT_EQ(dialog.Definitions().Text(0, 4), "3");
+  ListViewControl& found = dialog.Found();
+  ASSERT_EQ(found.Count(), 3);
+  auto order = [&] {
+    std::vector<std::string> names;
+    for (int i = 0; i < found.Count(); ++i) names.push_back(found.Text(i, 0).substr(data.Path().size()));
+    return names;
+  };
+  dialog.SortBy(1);  // "Größe": 9 before 1024, whatever the texts say
+  EXPECT_EQ(order(), (std::vector<std::string>{"neun.tmp", "mittel.tmp", "gross.tmp"}));
+  dialog.SortBy(1);
+  EXPECT_EQ(order(), (std::vector<std::string>{"gross.tmp", "mittel.tmp", "neun.tmp"}));
+  ListView_SetItemState(found.View(), 0, LVIS_SELECTED, LVIS_SELECTED);  // "gross.tmp"
+  ui.Answer(mrOk);
+  dialog.DeleteMarked();
+  EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Wollen Sie folgende Datei löschen ?\r" + data.File("gross.tmp")});
+  EXPECT_FALSE(PathExists(data.File("gross.tmp")));
+  EXPECT_EQ(found.Count(), 2);
+  EXPECT_EQ(dialog.Rows()[0].Files.size(), 2u);
 
-}  // namespace
-
-namespace {
-
-// "Abbre&chen" pressed while the first definition is searched: that one ends (its count
-// stays empty), the second runs. The interaction lets messages run, so the button can
-// be pressed in the middle of the search.
-struct PumpingInteraction : ScriptedInteraction {
-  void ProcessMessages() override {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
-  }
-};
-HWND g_cancel = nullptr;
-void CALLBACK PressCancel(HWND, UINT, UINT_PTR id, DWORD) {
-  if (!IsWindowEnabled(g_cancel)) return;
-  KillTimer(nullptr, id);
-  SendMessageW(g_cancel, BM_CLICK, 0, 0);
-}
-
-TEST(TempFilesDialog, CancelEndsTheDefinitionBeingSearched) {
-  OpenSettingsRegistry(kKey);
-  WriteBackAllSettings();
-  PumpingInteraction ui;
-  TempFolder data;
-  for (int i = 0; i < 40; ++i)
-    WriteFileBytes(data.File(std::string("f").append(std::to_string(i)).append(".tmp")), "x");
-  {
-    TfTempfiles dialog;
-    dialog.Rows() = {{"eins", data.Path(), "*.tmp", false, -1, {}}, {"zwei", data.Path(), "*.tmp", false, -1, {}}};
-    dialog.CreateHandle(nullptr);
-    g_cancel = ButtonOf(dialog.Handle(), "Abbre&chen");
-    EXPECT_FALSE(IsWindowEnabled(g_cancel));
-    SetTimer(nullptr, 0, 1, PressCancel);
-    Sleep(30);  // due (timers count in steps of 10 ms) when the search first lets messages run
-    dialog.Search();
-    EXPECT_EQ(dialog.Definitions().Text(0, 4), "");
-    EXPECT_EQ(dialog.Definitions().Text(1, 4), "40");
-    EXPECT_EQ(ui.Texts(), std::vector<std::string>{"Vorgang abgebrochen !"});
-    EXPECT_FALSE(IsWindowEnabled(g_cancel));
-  }
-  CloseSettingsRegistry();
-  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
+  for (int i = 0; i < 40; ++i) WriteFileBytes(data.File("f").append(std::to_string(i)).append(".tmp"), "x");
+  dialog.Rows() = {{"eins", data.Path(), "*.tmp", false, -1, {}}, {"zwei", data.Path(), "*.tmp", false, -1, {}}};
+  HWND cancel = ButtonOf(dialog.Handle(), "Abbre&chen");
+  EXPECT_FALSE(IsWindowEnabled(cancel));
+  PressWhenEnabled(cancel);
+  dialog.Search();
+  EXPECT_EQ(dialog.Definitions().Text(0, 4), "");
+  EXPECT_EQ(dialog.Definitions().Text(1, 4), "42");
+  EXPECT_EQ(ui.Texts().back(), "Vorgang abgebrochen !");
+  EXPECT_FALSE(IsWindowEnabled(cancel));
 }
 
 }  // namespace

@@ -4,35 +4,23 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <winioctl.h>
 
 #include <algorithm>
 
 #include "core/identity.h"
 #include "core/registry.h"
-#include "core/settings.h"
 #include "platform/locale_format.h"
 #include "platform/text.h"
 #include "support/checks.h"
 #include "support/scripted_interaction.h"
+#include "support/settings_scope.h"
 #include "support/temp_folder.h"
 #include "tools/temp_files.h"
 
 namespace {
 
-const std::string kKey = "Software\\Velmoria\\QuitawayTests\\tempfiles";
-
 class TempFilesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-    OpenSettingsRegistry(kKey);
-    WriteBackAllSettings();
-  }
-  void TearDown() override {
-    CloseSettingsRegistry();
-    RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-  }
   // The found files of a definition, below the data folder, sorted.
   std::vector<std::string> FoundBelow(const TempDefinition& row) {
     std::vector<std::string> names;
@@ -40,6 +28,7 @@ class TempFilesTest : public ::testing::Test {
     std::sort(names.begin(), names.end());
     return names;
   }
+  SettingsScope settings_{"tempfiles"};
   ScriptedInteraction ui_;
   TempFolder data_;
 };
@@ -58,7 +47,7 @@ TEST_F(TempFilesTest, DefinitionsAreKeptAndDefaultsComeBackWhenNoneIsLeft) {
   ASSERT_EQ(rows.size(), 1u);
   EXPECT_TRUE(rows[0].Description == "eigene" && rows[0].Folder == "D:\\x" && rows[0].Recursive);
   SaveTempDefinitions({});
-  TMyRegIniFile ini(SettingsRegistry().CurrentPath());
+  TMyRegIniFile ini(settings_.Key());
   EXPECT_EQ(ini.ReadInteger("fTempfiles", "CountSI", -1), 0);
   EXPECT_EQ(LoadTempDefinitions().size(), 2u);
 }
@@ -105,16 +94,7 @@ TEST_F(TempFilesTest, CancelEndsOneDefinitionOnly) {
 
 // A file of 5 GiB (sparse: no disk space needed) keeps its size.
 TEST_F(TempFilesTest, FilesOver4GiBKeepTheirSize) {
-  const std::wstring path = platform::Utf8ToWide(data_.File("gross.tmp"));
-  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  ASSERT_NE(h, INVALID_HANDLE_VALUE);
-  DWORD returned = 0;
-  DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &returned, nullptr);
-  LARGE_INTEGER size;
-  size.QuadPart = 5LL << 30;
-  const bool grown = SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && SetEndOfFile(h);
-  CloseHandle(h);
-  if (!grown) GTEST_SKIP() << "the file system cannot hold a file of 5 GiB";
+  if (!WriteSparseFile(data_.File("gross.tmp"), 5LL << 30)) GTEST_SKIP() << "no room for a file of 5 GiB";
   std::vector<TempDefinition> rows = {{"gross", data_.Path(), "*.tmp", false, -1, {}}};
   SearchTempFiles(rows);
   ASSERT_EQ(rows[0].Files.size(), 1u);
@@ -123,7 +103,7 @@ TEST_F(TempFilesTest, FilesOver4GiBKeepTheirSize) {
   GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
   const std::string s = platform::WideToUtf8(separator);
   EXPECT_EQ(platform::FormatGroupedSize(rows[0].Files[0].Size), "5" + s + "368" + s + "709" + s + "120");
-  DeleteFileW(path.c_str());
+  DeleteFileW(platform::Utf8ToWide(data_.File("gross.tmp")).c_str());
 }
 
 }  // namespace

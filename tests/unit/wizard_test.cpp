@@ -16,11 +16,10 @@
 #include "core/settings.h"
 #include "platform/text.h"
 #include "support/scripted_interaction.h"
+#include "support/settings_scope.h"
 #include "support/window_driver.h"
 
 namespace {
-
-const std::string kKey = "Software\\Velmoria\\QuitawayTests\\wizard-settings";
 
 // A main window that writes down what the wizard asks of it.
 class RecordingHost : public WizardHost {
@@ -41,14 +40,7 @@ class RecordingHost : public WizardHost {
 
 class WizardTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    OpenSettingsRegistry(kKey);
-    WriteBackAllSettings();
-  }
-  void TearDown() override {
-    CloseSettingsRegistry();
-    RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
-  }
+  SettingsScope settings_{"wizard-settings"};
   ScriptedInteraction ui_;
   RecordingHost host_;
 };
