@@ -191,7 +191,7 @@ std::vector<std::vector<std::vector<size_t>>> CompareSets(const std::vector<Foun
   std::vector<std::vector<std::vector<size_t>>> equal(sets.size());
   std::atomic<size_t> next{0}, done{0};
   std::atomic<bool> stop{false};
-  const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+  const unsigned threads = CompareThreads();
   std::vector<std::thread> pool;
   for (unsigned t = 0; t < threads; ++t)
     pool.emplace_back([&] {
@@ -290,6 +290,8 @@ DuplicateResult FindDuplicates(Tree& driveTree, DuplicateCriterion criterion,
   GroupDuplicates(files, criterion, result, progress);
   return result;
 }
+
+unsigned CompareThreads() { return std::clamp(std::thread::hardware_concurrency(), 1u, 4u); }
 
 bool SameContent(const std::string& a, const std::string& b) {
   std::vector<FoundFile> files = {{a, 0, 0, 0}, {b, 0, 0, 0}};

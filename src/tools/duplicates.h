@@ -40,5 +40,8 @@ DuplicateResult FindDuplicates(Tree& driveTree, DuplicateCriterion criterion,
 void GroupDuplicates(std::vector<FoundFile>& files, DuplicateCriterion criterion, DuplicateResult& result,
                      const std::function<void(const DuplicateProgress&)>& progress = {});
 
+// How many threads compare the candidates' bytes: one per core, at most four.
+unsigned CompareThreads();
+
 // Whether two files hold the same bytes (read once more, just before a deletion).
 bool SameContent(const std::string& a, const std::string& b);
