@@ -51,9 +51,8 @@ std::vector<std::string> SplitLines(std::string_view text) {
   return lines;
 }
 
-bool ReadTextFileLines(const std::string& fileName, std::vector<std::string>& lines,
-                       std::string& error) {
-  lines.clear();
+bool ReadFileBytes(const std::string& fileName, std::string& bytes, std::string& error) {
+  bytes.clear();
   HANDLE h = CreateFileW(Utf8ToWide(fileName).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
@@ -61,7 +60,6 @@ bool ReadTextFileLines(const std::string& fileName, std::vector<std::string>& li
     return false;
   }
   // Read to the end rather than trusting the size: another program may be writing.
-  std::string bytes;
   std::string chunk(65536, '\0');
   bool ok = true;
   DWORD code = 0;
@@ -78,8 +76,17 @@ bool ReadTextFileLines(const std::string& fileName, std::vector<std::string>& li
   CloseHandle(h);
   if (!ok) {
     error = Describe("Fehler beim Lesen der Datei", fileName, code);
+    bytes.clear();
     return false;
   }
+  return true;
+}
+
+bool ReadTextFileLines(const std::string& fileName, std::vector<std::string>& lines,
+                       std::string& error) {
+  lines.clear();
+  std::string bytes;
+  if (!ReadFileBytes(fileName, bytes, error)) return false;
   lines = SplitLines(DecodeTextBytes(bytes));
   return true;
 }

@@ -17,6 +17,10 @@ std::string DecodeTextBytes(std::string_view bytes);
 // Splits text into lines without their line breaks.
 std::vector<std::string> SplitLines(std::string_view text);
 
+// Reads the whole file as it is (opened shared as below). On failure bytes is emptied,
+// error receives a German text naming the file and the result is false.
+bool ReadFileBytes(const std::string& fileName, std::string& bytes, std::string& error);
+
 // Reads fileName as lines. The file is opened shared, so a file that another program
 // holds open for writing is still read. On failure lines is emptied, error receives
 // a German text naming the file and the result is false.
