@@ -34,7 +34,7 @@ const MenuEntry kActionMenu[] = {
     {cmDuplicates, "&Doppelte Dateien suchen und löschen", true},
     {cmTempFiles, "&Temp-Dateien suchen und löschen", true}, {cmFileBackup, "Dateien-&Backup", true},
     {cmFonts, "Schri&ften deinstallieren", false}, {cmExistingPrograms, "Bestehende &Programme löschen", false},
-    {cmInstallFiles, "I&nstallationsdateien erzeugen", true}, {cmWebClean, "Internetbereich aufräumen", false},
+    {cmInstallFiles, "I&nstallationsdateien erzeugen", true}, {cmWebClean, "Internetbereich aufräumen", true},
     {cmEmptyFolders, "&Leere Ordner suchen", true}, {0, nullptr, false},
     {cmRefresh, "A&nsicht aktualisieren\tF5", true}};
 const MenuEntry kExtrasMenu[] = {{cmStoreConfigurationAs, "&Speichere Konfiguration unter", true},

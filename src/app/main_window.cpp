@@ -19,6 +19,7 @@
 #include "app/restore_all_dialog.h"
 #include "app/result_lists.h"
 #include "app/temp_files_dialog.h"
+#include "app/web_clean_dialog.h"
 #include "app/welcome_dialog.h"
 #include "app/wizard_dialog.h"
 #include "core/exceptions.h"
@@ -537,6 +538,9 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       break;
     case cmTempFiles:
       ShowTool<TfTempfiles>(Handle());
+      break;
+    case cmWebClean:
+      ShowTool<TWebCleanFRM>(Handle());
       break;
     case cmFileBackup:
       ShowTool<TDLLBackUpFRM>(Handle());

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "core/identity.h"
 #include "core/settings.h"
 #include "platform/text.h"
 
