@@ -46,6 +46,12 @@ TEST(WebCleanDialog, MarkSortAndDeleteOnBothSheets) {
   for (const char* f : {"profil", "profil\\Cache"}) CreateDirectoryW(platform::Utf8ToWide(data.File(f)).c_str(), nullptr);
   WriteFileBytes(data.File("profil\\Cookies.TXT"), "a.de\tTRUE\t/\tFALSE\t0\teins\t1\na.de\tTRUE\t/\tFALSE\t0\tzwei\t2\n");
   for (const char* f : {"profil\\Cache\\x1", "profil\\Cache\\x2"}) WriteFileBytes(data.File(f), "c");
+  {  // no profile yet: the Netscape sheet's commands are off
+    TWebCleanFRM dialog;
+    dialog.CreateHandle(nullptr);
+    EXPECT_FALSE(IsWindowEnabled(ButtonOf(dialog.Handle(), "Cache leeren")));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog.Handle(), TWebCleanFRM::kNSUsers)));
+  }
   HKEY key;
   RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Netscape\\Netscape Navigator\\Users\\qwtest", 0, nullptr, 0,
                   KEY_WRITE, nullptr, &key, nullptr);
