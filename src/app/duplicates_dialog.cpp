@@ -31,7 +31,7 @@ TfDouble::TfDouble() : TfTSW_BasicForm("TfDouble", "Suche nach doppelten Dateien
 }
 
 void TfDouble::CreateControls() {
-  HWND tree = AddControl(WC_TREEVIEWW, "", ToolDriveTree::kViewStyle, {10, 10, kSplit, kHeight - 110},
+  HWND tree = AddControl(WC_TREEVIEWW, "", ToolSelectionTree::kViewStyle, {10, 10, kSplit, kHeight - 110},
                          akLeft | akTop | akBottom);
   drives_.Attach(tree, Dpi());
   const DWORD listStyle = WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS;

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "app/tool_drive_tree.h"
+#include "app/tool_selection_tree.h"
 #include "model/tree_model.h"
 #include "tools/duplicates.h"
 #include "ui/form.h"
@@ -36,7 +36,7 @@ class TfDouble : public TfTSW_BasicForm {
   int SelectedGroup() const;
   DuplicateCriterion Criterion() const;
 
-  ToolDriveTree drives_;
+  ToolSelectionTree drives_;
   ListViewControl groups_view_, files_view_;
   ListModel group_rows_, file_rows_;
   DuplicateResult result_;

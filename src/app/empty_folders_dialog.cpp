@@ -25,7 +25,7 @@ TEmptyFoldersFRM::TEmptyFoldersFRM() : TfTSW_BasicForm("TEmptyFoldersFRM", "Leer
 }
 
 void TEmptyFoldersFRM::CreateControls() {
-  HWND tree = AddControl(WC_TREEVIEWW, "", ToolDriveTree::kViewStyle, {10, 10, kSplit, kHeight - 70},
+  HWND tree = AddControl(WC_TREEVIEWW, "", ToolSelectionTree::kViewStyle, {10, 10, kSplit, kHeight - 70},
                          akLeft | akTop | akBottom);
   drives_.Attach(tree, Dpi());
   HWND list = AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,

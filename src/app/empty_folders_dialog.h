@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/tool_drive_tree.h"
+#include "app/tool_selection_tree.h"
 #include "model/tree_model.h"
 #include "ui/form.h"
 #include "ui/list_view.h"
@@ -31,7 +31,7 @@ class TEmptyFoldersFRM : public TfTSW_BasicForm {
   void ShowFound();
   bool IgnoreEmptyFiles() const;
 
-  ToolDriveTree drives_;
+  ToolSelectionTree drives_;
   ListViewControl list_;
   std::vector<std::string> found_;
   HWND ignore_ = nullptr, cancel_ = nullptr, status_ = nullptr, folders_ = nullptr, empty_ = nullptr;

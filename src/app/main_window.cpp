@@ -12,6 +12,7 @@
 #include "app/compare_dialog.h"
 #include "app/duplicates_dialog.h"
 #include "app/empty_folders_dialog.h"
+#include "app/existing_programs_dialog.h"
 #include "app/file_backup_dialog.h"
 #include "app/install_files_commands.h"
 #include "app/old_wizard_dialog.h"
@@ -541,6 +542,9 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       break;
     case cmWebClean:
       ShowTool<TWebCleanFRM>(Handle());
+      break;
+    case cmExistingPrograms:
+      ShowTool<TDelExistingFRM>(Handle());
       break;
     case cmFileBackup:
       ShowTool<TDLLBackUpFRM>(Handle());

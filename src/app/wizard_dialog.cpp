@@ -29,9 +29,9 @@ const struct {
 } kStartButtons[] = {
     {"BMP_WIZ_1", "Neue Anwendung installieren", TWizard2FRM::idInstall, true},
     {"BMP_WIZ_2", "Deinstallieren (von Protokolldatei)", TWizard2FRM::idUninstall, true},
-    {"BMP_WIZ_3", "Vorhandene Anwendung deinstallieren", TWizard2FRM::idRemoveExisting, false},
+    {"BMP_WIZ_3", "Vorhandene Anwendung deinstallieren", TWizard2FRM::idRemoveExisting, true},
     {"BMP_WIZ_4", "Doppelte/temporäre Dateien,\r\nleere Ordner suchen", TWizard2FRM::idFindFiles, true},
-    {"BMP_WIZ_5", "Internetbereich säubern", TWizard2FRM::idCleanWeb, false},
+    {"BMP_WIZ_5", "Internetbereich säubern", TWizard2FRM::idCleanWeb, true},
     {"BMP_WIZ_6", "Schriften löschen", TWizard2FRM::idFonts, false},
 };
 
@@ -200,6 +200,11 @@ void TWizard2FRM::Step(int id) {
       host_.RunCommand(tools[choice.Chosen()]);
       break;
     }
+    case idRemoveExisting:
+    case idCleanWeb:  // the tool in place of the wizard
+      ShowWindow(Handle(), SW_HIDE);
+      host_.RunCommand(id == idCleanWeb ? cmWebClean : cmExistingPrograms);
+      break;
     case idManualSelection:
       Close();
       host_.ShowPage(0, 0);

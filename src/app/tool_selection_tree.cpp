@@ -1,17 +1,22 @@
-#include "app/tool_drive_tree.h"
+#include "app/tool_selection_tree.h"
 
 #include "snapshot/selection_trees.h"
 #include "ui/images.h"
 
-ToolDriveTree::ToolDriveTree() { BuildDriveTree(tree_); }
+ToolSelectionTree::ToolSelectionTree(Kind kind) {
+  if (kind == Kind::Registry)
+    BuildRegistryTree(tree_);
+  else
+    BuildDriveTree(tree_);
+}
 
-ToolDriveTree::~ToolDriveTree() {
+ToolSelectionTree::~ToolSelectionTree() {
   binding_.reset();
   if (images_ != nullptr) ImageList_Destroy(images_);
   if (states_ != nullptr) ImageList_Destroy(states_);
 }
 
-void ToolDriveTree::Attach(HWND view, int dpi) {
+void ToolSelectionTree::Attach(HWND view, int dpi) {
   images_ = CreateProgramImages(dpi);
   states_ = CreateStateImages(dpi);
   TreeView_SetImageList(view, images_, TVSIL_NORMAL);

@@ -1,6 +1,6 @@
-// The drive tree of a tool dialog: built like the main window's drive tree (nothing
-// ticked, folders loaded as they are opened), with its pictures and its check and
-// collapse rules.
+// A selection tree of a tool dialog: built like the main window's drive or registry
+// tree (nothing ticked, folders or keys loaded as they are opened), with its pictures
+// and its check and collapse rules.
 #pragma once
 
 #include <windows.h>
@@ -11,18 +11,20 @@
 #include "model/tree_model.h"
 #include "ui/tree_view.h"
 
-class ToolDriveTree {
+class ToolSelectionTree {
  public:
   // The style of the tree view the dialog makes for it.
   static constexpr DWORD kViewStyle =
       WS_BORDER | WS_TABSTOP | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT | TVS_SHOWSELALWAYS;
 
-  ToolDriveTree();
-  ~ToolDriveTree();
-  ToolDriveTree(const ToolDriveTree&) = delete;
-  ToolDriveTree& operator=(const ToolDriveTree&) = delete;
+  enum class Kind { Drives, Registry };
+  explicit ToolSelectionTree(Kind kind = Kind::Drives);
+  ~ToolSelectionTree();
+  ToolSelectionTree(const ToolSelectionTree&) = delete;
+  ToolSelectionTree& operator=(const ToolSelectionTree&) = delete;
 
-  // Binds the dialog's tree view; the drives are shown below the open top node.
+  // Binds the dialog's tree view; the drives or root keys are shown below the open
+  // top node.
   void Attach(HWND view, int dpi);
   Tree& Model() { return tree_; }
   TreeViewBinding& Binding() { return *binding_; }
