@@ -1,8 +1,8 @@
 // Damaged data files by the thousand. Real files written by the program (a selection
 // file, configurations with all three sections, a result file with every kind of
-// change, file versions on) are mutated deterministically and fed to their readers:
-// loading a selection, comparing with a good configuration, loading a result and
-// exporting it. Each run must end with the file read or refused by the program's own
+// change, file versions on) and a TrueType font of Wine's are mutated
+// deterministically and fed to their readers: loading a selection, comparing with a
+// good configuration, loading a result and exporting it, reading the font's names. Each run must end with the file read or refused by the program's own
 // errors: no crash, no hang, no allocation beyond what the file can hold, no tree or
 // file left half-changed.
 //
@@ -34,6 +34,8 @@
 #include "snapshot/system_files.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
+#include "platform/text_file.h"
+#include "tools/font_info.h"
 
 // The largest single allocation while watched.
 static std::atomic<bool> g_watching{false};
@@ -225,6 +227,27 @@ std::vector<size_t> ItemBoundaries(const Bytes& b) {
   return at;
 }
 
+uint32_t Be(const Bytes& b, size_t at, int n) {
+  uint32_t v = 0;
+  for (int i = 0; i < n && at + i < b.size(); ++i) v = v << 8 | static_cast<uint8_t>(b[at + i]);
+  return v;
+}
+
+// A font's fields that its reader follows: the table directory, the naming table's
+// header and records, the style flags.
+std::vector<size_t> FontFields(const Bytes& b) {
+  std::vector<size_t> at{0, 4};
+  for (size_t entry = 12, i = 0; i < Be(b, 4, 2); ++i, entry += 16) {
+    for (size_t field = 0; field < 16; field += 4) at.push_back(entry + field);
+    const size_t table = Be(b, entry + 8, 4);
+    if (b.compare(entry, 4, "OS/2") == 0) at.push_back(table + 62);
+    if (b.compare(entry, 4, "name") != 0) continue;
+    for (size_t field = table; field < table + 6 + 12 * Be(b, table + 2, 2); field += 2) at.push_back(field);
+  }
+  std::sort(at.begin(), at.end());
+  return at;
+}
+
 size_t IntegerItemLength(char tag) { return tag == tagInt8 ? 2 : tag == tagInt16 ? 3 : tag == tagInt32 ? 5 : 0; }
 
 Bytes Item(uint8_t tag, int32_t v) { return Bytes(1, static_cast<char>(tag)) + Bytes(reinterpret_cast<char*>(&v), 4); }
@@ -314,9 +337,10 @@ class DamagedFiles : public ::testing::Test {
 
   // Runs the mutations of the good file through check(file, id), which tells how the
   // reader ended or what went wrong.
-  void RunMutations(const char* good, const std::function<std::string(const std::string&, int)>& check) {
+  void RunMutations(const char* good, const std::function<std::string(const std::string&, int)>& check,
+                    std::vector<size_t> (*fields)(const Bytes&) = ItemBoundaries) {
     const Bytes bytes = ReadFileBytes(f_->dir.File(good));
-    const std::vector<size_t> boundaries = ItemBoundaries(bytes);
+    const std::vector<size_t> boundaries = fields(bytes);
     const std::string file = f_->dir.File(std::string("kaputt-") + good);
     const int only = EnvNumber("QW_MUTATION", -1), count = EnvNumber("QW_MUTATIONS", 2000);
     int read = 0, refused = 0;
@@ -405,6 +429,20 @@ TEST_F(DamagedFiles, ResultFilesLoadedAndExported) {
     }
     return t.State() != loaded ? "Export ändert die Bäume" : outcome;
   });
+}
+
+TEST_F(DamagedFiles, FontsReadForTheirNames) {
+  CopyFileW(platform::Utf8ToWide(platform::WindowsFolder() + "\\Fonts\\marlett.ttf").c_str(),
+            platform::Utf8ToWide(f_->dir.File("schrift.ttf")).c_str(), FALSE);
+  RunMutations(
+      "schrift.ttf",
+      [](const std::string& file, int) {
+        FontInfoRecord info;
+        if (!FontInfo(file, 0x407, info))
+          return std::string(info.FontName + info.Summary + info.Records == "" ? "abgelehnt" : "Reste nach Ablehnung");
+        return std::string(platform::IsValidUtf8(info.FontName + info.Summary + info.Records) ? "gelesen" : "kein UTF-8");
+      },
+      FontFields);
 }
 
 // A count may claim as many records as the rest of the file holds at their smallest;
