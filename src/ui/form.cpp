@@ -22,7 +22,7 @@ WindowErrorHandler g_errorHandler = nullptr;
 bool RegisterFormClass(WNDPROC proc) {
   static const bool registered = [proc] {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES |
-                                                      ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+                                                      ICC_BAR_CLASSES | ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
