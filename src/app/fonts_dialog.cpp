@@ -52,7 +52,8 @@ void TDelFontsFRM::CreateControls() {
                        {x, 34, kWidth - 10, 190}, akLeft | akTop | akRight);
   SetText(sample_, kSampleText);
   AddControl(L"STATIC", "Schriftgröße:", SS_LEFT | SS_CENTERIMAGE, {x, 198, x + 90, 220}, akTopLeft);
-  sizeEdit_ = AddControl(L"EDIT", "", ES_NUMBER | WS_BORDER | WS_TABSTOP, {x + 92, 198, x + 140, 220}, akTopLeft, kSize);
+  sizeEdit_ =
+      AddControl(L"EDIT", "", ES_NUMBER | WS_BORDER | WS_TABSTOP, {x + 92, 198, x + 140, 220}, akTopLeft, kSize);
   spin_ = AddControl(UPDOWN_CLASSW, "", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, {x + 140, 198, x + 158, 220},
                      akTopLeft);
   SendMessageW(spin_, UDM_SETBUDDY, reinterpret_cast<WPARAM>(sizeEdit_), 0);
