@@ -33,7 +33,7 @@ const MenuEntry kActionMenu[] = {
     {cmIncrementalCompare, "&Inkrementelles Vergleichen", true}, {0, nullptr, false},
     {cmDuplicates, "&Doppelte Dateien suchen und löschen", true},
     {cmTempFiles, "&Temp-Dateien suchen und löschen", true}, {cmFileBackup, "Dateien-&Backup", true},
-    {cmFonts, "Schri&ften deinstallieren", false}, {cmExistingPrograms, "Bestehende &Programme löschen", true},
+    {cmFonts, "Schri&ften deinstallieren", true}, {cmExistingPrograms, "Bestehende &Programme löschen", true},
     {cmInstallFiles, "I&nstallationsdateien erzeugen", true}, {cmWebClean, "Internetbereich aufräumen", true},
     {cmEmptyFolders, "&Leere Ordner suchen", true}, {0, nullptr, false},
     {cmRefresh, "A&nsicht aktualisieren\tF5", true}};

@@ -13,6 +13,7 @@
 #include "app/duplicates_dialog.h"
 #include "app/empty_folders_dialog.h"
 #include "app/existing_programs_dialog.h"
+#include "app/fonts_dialog.h"
 #include "app/file_backup_dialog.h"
 #include "app/install_files_commands.h"
 #include "app/old_wizard_dialog.h"
@@ -536,6 +537,9 @@ void TfMain::Command(int id, int notifyCode, HWND control) {
       break;
     case cmEmptyFolders:
       ShowTool<TEmptyFoldersFRM>(Handle());
+      break;
+    case cmFonts:
+      ShowTool<TDelFontsFRM>(Handle());
       break;
     case cmTempFiles:
       ShowTool<TfTempfiles>(Handle());

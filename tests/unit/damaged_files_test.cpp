@@ -1,8 +1,8 @@
 // Damaged data files by the thousand. Real files written by the program (a selection
 // file, configurations with all three sections, a result file with every kind of
-// change, file versions on) are mutated deterministically and fed to their readers:
-// loading a selection, comparing with a good configuration, loading a result and
-// exporting it. Each run must end with the file read or refused by the program's own
+// change, file versions on) and a font are mutated deterministically and fed to their
+// readers: selections loaded, configurations compared, results loaded and exported,
+// font names read. Each run must end with the file read or refused by the program's own
 // errors: no crash, no hang, no allocation beyond what the file can hold, no tree or
 // file left half-changed.
 //
@@ -34,6 +34,8 @@
 #include "snapshot/system_files.h"
 #include "support/scripted_interaction.h"
 #include "support/temp_folder.h"
+#include "platform/text_file.h"
+#include "tools/font_info.h"
 
 // The largest single allocation while watched.
 static std::atomic<bool> g_watching{false};
@@ -225,6 +227,13 @@ std::vector<size_t> ItemBoundaries(const Bytes& b) {
   return at;
 }
 
+// A font's table directory field by field; the naming table is half of Marlett.
+std::vector<size_t> FontFields(const Bytes& b) {
+  std::vector<size_t> at;
+  for (size_t i = 0; i < 12 + 16 * static_cast<size_t>(static_cast<uint8_t>(b[5])); i += 4) at.push_back(i);
+  return at;
+}
+
 size_t IntegerItemLength(char tag) { return tag == tagInt8 ? 2 : tag == tagInt16 ? 3 : tag == tagInt32 ? 5 : 0; }
 
 Bytes Item(uint8_t tag, int32_t v) { return Bytes(1, static_cast<char>(tag)) + Bytes(reinterpret_cast<char*>(&v), 4); }
@@ -314,9 +323,10 @@ class DamagedFiles : public ::testing::Test {
 
   // Runs the mutations of the good file through check(file, id), which tells how the
   // reader ended or what went wrong.
-  void RunMutations(const char* good, const std::function<std::string(const std::string&, int)>& check) {
+  void RunMutations(const char* good, const std::function<std::string(const std::string&, int)>& check,
+                    std::vector<size_t> (*fields)(const Bytes&) = ItemBoundaries) {
     const Bytes bytes = ReadFileBytes(f_->dir.File(good));
-    const std::vector<size_t> boundaries = ItemBoundaries(bytes);
+    const std::vector<size_t> boundaries = fields(bytes);
     const std::string file = f_->dir.File(std::string("kaputt-") + good);
     const int only = EnvNumber("QW_MUTATION", -1), count = EnvNumber("QW_MUTATIONS", 2000);
     int read = 0, refused = 0;
@@ -405,6 +415,18 @@ TEST_F(DamagedFiles, ResultFilesLoadedAndExported) {
     }
     return t.State() != loaded ? "Export ändert die Bäume" : outcome;
   });
+}
+
+TEST_F(DamagedFiles, FontsReadForTheirNames) {
+  CopyFileW(platform::Utf8ToWide(platform::WindowsFolder() + "\\Fonts\\marlett.ttf").c_str(),
+            platform::Utf8ToWide(f_->dir.File("schrift.ttf")).c_str(), FALSE);
+  RunMutations("schrift.ttf", [](const std::string& file, int) {
+    FontInfoRecord info;
+    const bool read = FontInfo(file, 0x407, info);
+    const std::string text = info.FontName + info.Summary + info.Records;  // nothing left when refused
+    if (!read) return std::string(text.empty() ? "abgelehnt" : "Reste");
+    return std::string(platform::IsValidUtf8(text) ? "gelesen" : "kein UTF-8");
+  }, FontFields);
 }
 
 // A count may claim as many records as the rest of the file holds at their smallest;
