@@ -122,7 +122,7 @@ void TDelExistingFRM::CreateControls() {
   OnPage(Confirm, AddControl(L"STATIC", "Zu bestätigende Aktionen", SS_LEFT, {20, 20, 400, 38}, akLeft | akTop));
   HWND list = OnPage(Confirm, AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
                                          {20, 42, kWidth - 20, kPageBottom - 40}, akAll, kConfirm));
-  confirm_.Attach(list, {{"Typ", 110}, {"Pfad", 330}, {"Status", 150}}, Dpi());
+  confirm_.Attach(list, {{"Typ", 110}, {"Pfad", 300}, {"Status", 180}}, Dpi());
   confirm_states_ = CreateStateImages(Dpi());
   ListView_SetImageList(list, confirm_states_, LVSIL_STATE);
   const LONG y = kPageBottom - 34;
