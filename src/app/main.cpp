@@ -127,7 +127,10 @@ int Run() {
   if (args.size() == 1 && (args[0] == "?" || args[0] == "/?")) {
     splash.Close();
     PrintOut(CommandLineHelpText());
-    ShowBox(CommandLineHelpText(), mtInformation);
+    try {  // the box too, where a person can see it; without a display the text is out already
+      MessageDlg(CommandLineHelpText(), mtInformation, mbOK);
+    } catch (const std::exception&) {
+    }
     return 0;
   }
 
