@@ -60,23 +60,6 @@ run_alone STORECONFIG
 [ -f "$WORK/app/DLLBackup/C/E2E-Daten/vorher.txt" ] && pass "the backup store holds the file to be replaced" \
   || fail "vorher.txt not in the backup store: $(cat "$WORK/stderr.own")"
 
-# The machine's state: registry exports and drive C:, without what changes by itself.
-state() {  # state NAME
-  local key
-  for key in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER; do
-    "$QW_WINE" regedit /E "$(winpath "$WORK/$1-$key.reg")" "$key" >/dev/null 2>&1
-    iconv -f UTF-16LE -t UTF-8 "$WORK/$1-$key.reg" | tr -d '\r' | awk -v RS= -v ORS='\n\n' '
-      /^\[HKEY_CURRENT_USER\\Software\\Velmoria[]\\]/ { next }  # the program itself
-      # volatile keys that Wine fills at some moment after a start
-      /^\[HKEY_LOCAL_MACHINE\\Hardware\\DEVICEMAP[]\\]/ { next }
-      /^\[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards[]\\]/ { next }
-      { gsub(/\n"DriverDateData"=[^\n]*/, ""); print }  # the display driver, rewritten at each start
-      ' >"$WORK/$1-$key.txt"
-  done
-  local skip=(-path ./windows/temp -o -path './users/*/Temp' -o -path './users/*/AppData/Local/Temp')
-  (cd "$C" && find . \( "${skip[@]}" \) -prune -o -type d -printf '%p/\n' | sort
-   cd "$C" && find . \( "${skip[@]}" \) -prune -o -type f -print0 | sort -z | xargs -0 md5sum) >"$WORK/$1-drive_c.txt"
-}
 wineserver -w
 state before
 
@@ -119,13 +102,6 @@ run_alone UNINSTALL "$(winpath "$WORK/install")"
 kept="$WORK/app/install/C/Program Files/E2E App"
 [ -f "$kept/liesmich.txt" ] && [ -f "$kept/gemeinsam.dll" ] && [ -f "$kept/daten/werte.dat" ] \
   && pass "what UNINSTALL deleted is kept in the backup folder" || fail "backup folder: $(cd "$WORK/app" && find install)"
-same_state() {  # same_state BEFORE AFTER
-  local part
-  for part in HKEY_LOCAL_MACHINE HKEY_CURRENT_USER drive_c; do
-    diff -u "$WORK/$1-$part.txt" "$WORK/$2-$part.txt" >"$WORK/diff-$part.txt" && pass "$part as before the installation" \
-      || fail "$part differs after UNINSTALL: $(head -40 "$WORK/diff-$part.txt")"
-  done
-}
 same_state before after
 
 # --- the log's registry file, imported with regedit, gives the installation's keys
