@@ -163,6 +163,7 @@ void TRegEditFRM::FillEditors() {
   SetField(text_, texts.Text);
   SetField(integer_, texts.Integer);
   SetField(memo_[0], texts.Memo);
+  MemoChanged();  // a multi-line edit tells no change of its whole text
   buffer_ = value.Bytes;
   THexDump::Of(hex_dump_)->SetBuffer(buffer_.data(), buffer_.size());
   // A larger value keeps its size: the spin goes up to it.
@@ -221,12 +222,10 @@ void TRegEditFRM::WordWrapCBClick() {
   const bool loading = loading_;
   loading_ = true;  // the same text in the other memo is no edit
   SetField(memo_[wrap], TextOf(memo_[wrap_]));
-  loading_ = loading;
   wrap_ = wrap;
   if (page_ == rpMultiText) ShowPage(rpMultiText);
-  const bool edited = edited_[rpMultiText];
   MemoChanged();
-  edited_[rpMultiText] = edited;
+  loading_ = loading;
 }
 
 void TRegEditFRM::BinSizeSPINChange(int size) {
