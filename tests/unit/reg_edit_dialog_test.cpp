@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include "app/reg_edit_dialog.h"
+#include "app/selection_lists.h"
+#include "support/checks.h"
 #include "support/settings_scope.h"
 #include "support/window_driver.h"
 #include "ui/hex_dump.h"
@@ -109,6 +111,29 @@ TEST(RegEditDialog, PagesFieldsHexDumpAndNewValue) {
   EXPECT_EQ(EditRegistryValue(nullptr, HKEY_CURRENT_USER, kKey, "", true), mrOk);
   EXPECT_EQ(Get(L"Neuer Wert #1", type), (Bytes{'n', 0, 'e', 0, 'u', 0, 0, 0}));
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
+}
+
+// The registry tree's "&Neuer Schlüssel" and "Schlüssel &löschen" on the live keys.
+TEST(RegEditDialog, KeysMadeAndDeletedBelowATreeNode) {
+  RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
+  Put(L"", REG_SZ, {0, 0});
+  Tree tree;
+  TreeNode* node = tree.AddTop("Arbeitsplatz")->AddChild("HKEY_CURRENT_USER");
+  for (const char* part : {"Software", "Velmoria", "QuitawayTests", "regedit-dialog-values"}) node = node->AddChild(part);
+  CreateRegistryKey(*node, "Neu");
+  const std::string shown = "HKEY_CURRENT_USER\\" + kKey + "\\Neu";
+  EXPECT_EQ(ErrorOf([&] { CreateRegistryKey(*node, "Neu"); }), "Der Schlüssel " + shown + " existiert bereits");
+  EXPECT_EQ(ErrorOf([&] { CreateRegistryKey(*node, "a\\b"); }), "Ungültiger Schlüsselname: 'a\\b'");
+  TreeNode* made = node->AddChild("Neu");
+  made->AddChild("Tiefer");
+  HKEY key = nullptr;
+  RegCreateKeyW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Neu\\Tiefer").c_str(), &key);
+  RegCloseKey(key);
+  DeleteRegistryKey(*made);
+  EXPECT_NE(RegOpenKeyExW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey + "\\Neu").c_str(), 0, KEY_READ, &key), 0);
+  EXPECT_EQ(ErrorOf([&] { DeleteRegistryKey(*made); }), "Der Schlüssel " + shown + " konnte nicht gelöscht werden");
+  EXPECT_EQ(ErrorOf([&] { DeleteRegistryKey(*tree.First()->FirstChild()); }), "Dieser Eintrag kann nicht gelöscht werden");
   RegDeleteTreeW(HKEY_CURRENT_USER, platform::Utf8ToWide(kKey).c_str());
 }
 
