@@ -584,6 +584,12 @@ LRESULT TfMain::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         OpenDriveFile(reinterpret_cast<const NMITEMACTIVATE&>(header).iItem);
         return 0;
       }
+      if (header.code == NM_DBLCLK && (header.hwndFrom == reg_values_.View() || header.hwndFrom == result_lists_[0].View())) {
+        const bool log = header.hwndFrom != reg_values_.View();
+        const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
+        if (row >= 0) EditValue(log ? 3 : 0, (log ? result_lists_[0] : reg_values_).ModelRow(row));
+        return 0;
+      }
       if (header.code == NM_DBLCLK && header.hwndFrom == result_lists_[1].View()) {
         const int row = reinterpret_cast<const NMITEMACTIVATE&>(header).iItem;
         if (row >= 0) OpenFile(bindings_[4]->Selected(), result_lists_[1].Text(row, 0));

@@ -44,7 +44,8 @@ class TfMain : public TfTSW_BasicForm, public WizardHost {
   ListViewControl& ResultList(int tab) { return result_lists_[tab]; }
   // A command of the log page's popups on the selected node of result tab 0 to 2 (or
   // on the rows selected in its list): cmUndoChanges, cmExportData,
-  // cmDontWatchNextTime, cmShowClsid, cmResultDontWatchFiles, cmDeleteValue.
+  // cmDontWatchNextTime, cmShowClsid, cmResultDontWatchFiles, cmNewValue, cmEditValue,
+  // cmDeleteValue.
   void ResultCommand(int command, int tab, bool fromList);
   HWND Splitter(size_t index) const { return splits_.at(index).handle; }
   // The keys of the commands (F5, F1), for the message loop.
@@ -84,6 +85,13 @@ class TfMain : public TfTSW_BasicForm, public WizardHost {
   void AddUserSystemFile();
   // Deletes the values selected in the value list; ask: the Delete key's questions.
   void DeleteSelectedValues(bool ask);
+  // The registry value editor on a row of the list beside registry tree 0 (the
+  // selection, refreshed after OK) or 3 (the log), or on a new value (row -1).
+  void EditValue(size_t tree, int row);
+  // The first selected row of that list, or -1.
+  int SelectedValueRow(size_t tree);
+  void NewKey();
+  void DeleteKey();
   // Opens a file of a file list through the shell (double click).
   void OpenDriveFile(int row);
   void OpenFile(const TreeNode* folder, const std::string& name);

@@ -11,6 +11,7 @@
 #include "app/export_dialog.h"
 #include "app/install_files_commands.h"
 #include "app/open_file.h"
+#include "app/reg_edit_dialog.h"
 #include "app/main_commands.h"
 #include "app/main_window.h"
 #include "app/selection_lists.h"
@@ -42,10 +43,16 @@ bool TfMain::ContextMenu(HWND control, POINT at) {
   if (control == drive_files_.View()) DriveFilesPopup(at);
   else if (control == reg_values_.View()) RegistryValuesPopup(at);
   else if (control == bindings_[2]->View()) SystemTreePopup(at);
-  else if (control == bindings_[0]->View() && bindings_[0]->Selected() != nullptr)
-    // Keys are made and deleted with the registry value editor.
-    ShowPopupMenu(Handle(), at, {{cmNewKey, "&Neuer Schlüssel", false}, {cmDeleteKey, "Schlüssel &löschen", false}});
-  else return false;
+  else if (control == bindings_[0]->View() && bindings_[0]->Selected() != nullptr) {
+    const int level = bindings_[0]->Selected()->Level();
+    const int chosen = ShowPopupMenu(Handle(), at,
+                                     {{cmNewKey, "&Neuer Schlüssel", level >= RootKeyLevel},
+                                      {cmDeleteKey, "Schlüssel &löschen", level > RootKeyLevel}});
+    if (chosen == cmNewKey) NewKey();
+    if (chosen == cmDeleteKey) DeleteKey();
+  } else {
+    return false;
+  }
   return true;
 }
 
@@ -70,10 +77,66 @@ void TfMain::RegistryValuesPopup(POINT at) {
   if (bindings_[0]->Selected() == nullptr) return;
   reg_values_.ReadSelection(reg_rows_);
   const bool selected = reg_rows_.SelectedCount() > 0;
-  if (ShowPopupMenu(Handle(), at,
-                    {{cmNewValue, "&Neuer Wert", false}, {cmEditValue, "Wert &editieren", false},
-                     {cmDeleteValue, "Wert &löschen", selected}}) == cmDeleteValue)
-    DeleteSelectedValues(false);
+  switch (ShowPopupMenu(Handle(), at,
+                        {{cmNewValue, "&Neuer Wert", true}, {cmEditValue, "Wert &editieren", selected},
+                         {cmDeleteValue, "Wert &löschen", selected}})) {
+    case cmNewValue: EditValue(0, -1); break;
+    case cmEditValue: EditValue(0, SelectedValueRow(0)); break;
+    case cmDeleteValue: DeleteSelectedValues(false); break;
+    default: break;
+  }
+}
+
+int TfMain::SelectedValueRow(size_t tree) {
+  ListModel& rows = tree == 0 ? reg_rows_ : result_rows_[0];
+  (tree == 0 ? reg_values_ : result_lists_[0]).ReadSelection(rows);
+  for (size_t i = 0; i < rows.Count(); ++i)
+    if (rows.Row(i).Selected) return static_cast<int>(i);
+  return -1;
+}
+
+void TfMain::EditValue(size_t tree, int row) {
+  TreeNode* node = bindings_[tree]->Selected();
+  HKEY root = nullptr;
+  std::string path, name;
+  if (node == nullptr || !RegistryKeyOf(*node, root, path)) return;
+  const ListModel& rows = tree == 0 ? reg_rows_ : result_rows_[0];
+  if (row >= 0) {
+    if (static_cast<size_t>(row) >= rows.Count()) return;
+    // The line of a key without values stands for its default value.
+    if (tree != 0) name = rows.Row(static_cast<size_t>(row)).Name();
+    else if (!RawValueName(rows.Row(static_cast<size_t>(row)), name)) name.clear();
+  }
+  if (EditRegistryValue(Handle(), root, path, name, row < 0) == mrOk && tree == 0) NodeSelected(0, *node);
+}
+
+// "&Neuer Schlüssel": a subkey of the selected key, then the tree as the registry has it.
+void TfMain::NewKey() {
+  TreeNode* node = bindings_[0]->Selected();
+  std::string name;
+  if (node == nullptr || !UI().InputQuery(tr("Neuer Schlüssel"), tr("Name des neuen Schlüssels:"), name)) return;
+  name = std::string(platform::TrimBlanks(name));
+  if (name.empty()) return;
+  CreateRegistryKey(*node, name);
+  RunCommand(cmRefresh);
+}
+
+// "Schlüssel &löschen": after the question, the key with everything below it.
+void TfMain::DeleteKey() {
+  TreeNode* node = bindings_[0]->Selected();
+  if (node == nullptr) return;
+  const std::string question = FormatMsg(tr("Wollen Sie den Schlüssel '%s' mit allen Unterschlüsseln und Werten löschen ?"),
+                                         {NodePath(*node, true, false)});
+  if (MessageDlg(question, mtConfirmation, mbYes | mbCancel) != mrYes) return;
+  TreeNode* parent = node->Parent();
+  if (parent != nullptr) bindings_[0]->Select(*parent);  // the node goes with the refresh
+  try {
+    DeleteRegistryKey(*node);
+  } catch (...) {
+    RunCommand(cmRefresh);  // the tree shows what is left
+    throw;
+  }
+  RunCommand(cmRefresh);
 }
 
 void TfMain::DeleteSelectedValues(bool ask) {
@@ -174,7 +237,7 @@ void TfMain::ResultListPopup(int tab, POINT at) {
   std::vector<PopupItem> items = {{cmUndoChanges, "Änderungen wiederherstellen", selected}};
   if (tab == 0)  // new and edited values come with the registry value editor
     items.push_back({0, "Auf Registry zugreifen", selected,
-                     {{cmNewValue, "&Neuer Wert", false}, {cmEditValue, "Wert &editieren", false},
+                     {{cmNewValue, "&Neuer Wert", true}, {cmEditValue, "Wert &editieren", selected},
                       {cmDeleteValue, "Wert &löschen", selected}}});
   if (tab == 1) items.push_back({cmResultDontWatchFiles, "Dateien nächstes mal nicht überwachen", selected});
   if (const int chosen = ShowPopupMenu(Handle(), at, items)) ResultCommand(chosen, tab, true);
@@ -206,6 +269,8 @@ void TfMain::ResultCommand(int command, int tab, bool fromList) {
       ShowNoCheck();
       break;
     }
+    case cmNewValue: EditValue(3, -1); break;
+    case cmEditValue: EditValue(3, SelectedValueRow(3)); break;
     case cmDeleteValue: {  // the live registry's value of the logged key
       std::vector<std::string> names;
       for (size_t i = 0; i < rows.Count(); ++i)

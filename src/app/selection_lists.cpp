@@ -92,17 +92,56 @@ std::string DataText(const RawValue& v, const std::string& emptyText, int32_t& i
 // cannot be opened (error says why).
 HKEY OpenNodeKey(const TreeNode& node, REGSAM access, LONG& error) {
   error = ERROR_FILE_NOT_FOUND;
-  if (node.Level() < RootKeyLevel) return nullptr;
-  const TreeNode* root = &node;
-  while (root->Level() > RootKeyLevel) root = root->Parent();
-  HKEY rootKey = RootKeyByIndex(RootKeyIndex(root->Text()));
-  if (rootKey == nullptr) return nullptr;
+  HKEY rootKey = nullptr;
+  std::string path;
+  if (!RegistryKeyOf(node, rootKey, path)) return nullptr;
   HKEY key = nullptr;
-  error = RegOpenKeyExW(rootKey, platform::Utf8ToWide(NodePath(node, false, false)).c_str(), 0, access, &key);
+  error = RegOpenKeyExW(rootKey, platform::Utf8ToWide(path).c_str(), 0, access, &key);
   return error == ERROR_SUCCESS ? key : nullptr;
 }
 
 }  // namespace
+
+bool RegistryKeyOf(const TreeNode& node, HKEY& root, std::string& path) {
+  if (node.Level() < RootKeyLevel) return false;
+  const TreeNode* top = &node;
+  while (top->Level() > RootKeyLevel) top = top->Parent();
+  root = RootKeyByIndex(RootKeyIndex(top->Text()));
+  path = NodePath(node, false, false);
+  return root != nullptr;
+}
+
+void CreateRegistryKey(const TreeNode& node, const std::string& name) {
+  HKEY root = nullptr;
+  std::string path;
+  if (!RegistryKeyOf(node, root, path)) return;
+  const std::string full = path.empty() ? name : path + "\\" + name;
+  const std::string shown = NodePath(node, true, false) + "\\" + name;
+  if (name.find('\\') != std::string::npos)
+    throw EMyRegistryException(FormatMsg(tr("Ungültiger Schlüsselname: '%s'"), {name}));
+  HKEY key = nullptr;
+  DWORD made = 0;
+  const LONG rc = RegCreateKeyExW(root, platform::Utf8ToWide(full).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_READ, nullptr, &key, &made);
+  if (rc != ERROR_SUCCESS)
+    throw EMyRegistryException(FormatMsg(tr("Erzeugung von Schlüssel %s misslungen"), {shown}) + "\r" +
+                               platform::ErrorText(static_cast<uint32_t>(rc)));
+  RegCloseKey(key);
+  if (made == REG_OPENED_EXISTING_KEY)
+    throw EMyRegistryException(FormatMsg(tr("Der Schlüssel %s existiert bereits"), {shown}));
+}
+
+void DeleteRegistryKey(const TreeNode& node) {
+  HKEY root = nullptr;
+  std::string path;
+  if (node.Level() <= RootKeyLevel || !RegistryKeyOf(node, root, path))
+    throw EQuitawayError(tr("Dieser Eintrag kann nicht gelöscht werden"));
+  TMyRegistry registry(raFull);
+  registry.SetRootKey(root);
+  if (!registry.DeleteKey("\\" + path))
+    throw EMyRegistryException(
+        FormatMsg(tr("Der Schlüssel %s konnte nicht gelöscht werden"), {NodePath(node, true, false)}));
+}
 
 void FillRegistryValueList(const TreeNode& node, ListModel& list, const std::string& defaultText,
                            const std::string& emptyText) {

@@ -2,6 +2,8 @@
 // node is selected.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -25,6 +27,16 @@ bool RawValueName(const ListRow& row, std::string& name);
 // a value that cannot be deleted raises EMyRegistryException with its name and the
 // system's reason (the values before it are gone).
 void DeleteRegistryValues(const TreeNode& node, const std::vector<std::string>& names);
+
+// The live key of a registry node (level 1 or deeper): root key and path below it;
+// false above the root keys.
+bool RegistryKeyOf(const TreeNode& node, HKEY& root, std::string& path);
+// Makes the subkey name below a registry node's key. A name with "\\" or an existing
+// key raise EMyRegistryException and nothing is made.
+void CreateRegistryKey(const TreeNode& node, const std::string& name);
+// Deletes a registry node's key with everything below it (level 2 or deeper: never a
+// root key); a key that cannot be deleted whole raises EMyRegistryException.
+void DeleteRegistryKey(const TreeNode& node);
 
 // The user's own entry of the system-file tree (level 1, "(INI)" or "(TXT)") goes;
 // any other node raises EQuitawayError "Dieser Eintrag kann nicht gelöscht werden".
