@@ -1,5 +1,5 @@
 // Time and memory of one snapshot (WriteConfiguration) of registry roots and drives.
-//   snapshot_bench [OUTFILE] [--reg=HKLM,HKCU,HKU] [--drives=C] [--sample-ms=5]
+//   snapshot_bench [OUTFILE] [--reg=HKLM,HKCU,HKU] [--drives=C] [--sample-ms=5] [--threads=N]
 //
 // OUTFILE    the configuration file to write (default: snapshot_bench.dat in the
 //            temporary folder; replaced, kept after the run)
@@ -7,9 +7,12 @@
 //            separated; empty for none (default HKLM,HKCU,HKU)
 // --drives=  drive letters to check below "Laufwerke"; empty for none (default C)
 // --sample-ms= interval of the private-bytes sampler, 0 to switch it off (default 5)
+// --threads= threads of the registry walk (default: as the program chooses, by the
+//            processor count)
 //
 // Prints KEY=value lines (numbers without separators) for scripts:
 //   MS                     wall time of WriteConfiguration (QueryPerformanceCounter)
+//   THREADS                threads of the registry walk
 //   FILE_BYTES             size of the written file
 //   PRIVATE_BEFORE, WS_BEFORE          private bytes and working set before the call
 //   PEAK_PRIVATE, PEAK_WS              peaks during the call (absolute)
@@ -45,6 +48,7 @@
 #include "core/settings.h"
 #include "platform/text.h"
 #include "snapshot/configuration.h"
+#include "snapshot/registry_snapshot.h"
 #include "model/tree_model.h"
 
 namespace {
@@ -93,7 +97,7 @@ void Ratio(const char* key, unsigned long long value, long long fileBytes) {
 
 int Usage(const char* message) {
   std::fprintf(stderr, "%s\nusage: snapshot_bench [OUTFILE] [--reg=HKLM,HKCU,HKU] [--drives=C] "
-                       "[--sample-ms=5]\n", message);
+                       "[--sample-ms=5] [--threads=N]\n", message);
   return 2;
 }
 
@@ -112,6 +116,8 @@ int Run(int argc, wchar_t** argv) {
         if (c != ',' && c != ':') drives += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     } else if (arg.rfind("--sample-ms=", 0) == 0) {
       sampleMs = static_cast<unsigned>(std::stoul(arg.substr(12)));
+    } else if (arg.rfind("--threads=", 0) == 0) {
+      SetRegistryWalkThreads(static_cast<unsigned>(std::stoul(arg.substr(10))));
     } else if (arg.rfind("--", 0) == 0) {
       return Usage(("unknown option " + arg).c_str());
     } else if (outFile.empty()) {
@@ -186,6 +192,7 @@ int Run(int argc, wchar_t** argv) {
   const unsigned long long wsGrowth = growth(peakWs, before.WorkingSetSize);
 
   std::printf("MS=%.1f\n", ms);
+  std::printf("THREADS=%u\n", RegistryWalkThreads());
   std::printf("FILE_BYTES=%lld\n", fileBytes);
   std::printf("PRIVATE_BEFORE=%llu\n", static_cast<unsigned long long>(before.PagefileUsage));
   std::printf("WS_BEFORE=%llu\n", static_cast<unsigned long long>(before.WorkingSetSize));

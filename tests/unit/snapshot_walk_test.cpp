@@ -1,6 +1,7 @@
 // The snapshot walks on the real registry and folders, and whole configuration files.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <atomic>
@@ -98,7 +99,99 @@ struct ConfigurationTest : ::testing::Test {
   const std::string file = dir.File("x.TSD");
 };
 
+// Roots of the pool test: below a key of their own in HKEY_CURRENT_USER and
+// HKEY_LOCAL_MACHINE, removed afterwards.
+struct RegistryPoolTest : ::testing::Test {
+  static constexpr wchar_t kPool[] = L"Software\\Velmoria\\QuitawayTests\\pool";
+  void SetUp() override { TearDown(); }
+  void TearDown() override {
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+      // The locked key refuses reading, so the tree could not be removed around it.
+      RegDeleteKeyW(root, (std::wstring(kPool) + L"\\A\\Teil03\\gesperrt").c_str());
+      RegDeleteTreeW(root, kPool);
+    }
+  }
+  HKEY Create(HKEY root, const std::wstring& sub) {
+    HKEY key = nullptr;
+    RegCreateKeyExW(root, (std::wstring(kPool) + L"\\" + sub).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                    &key, nullptr);
+    return key;
+  }
+  void Value(HKEY key, const wchar_t* name, DWORD type, const std::wstring& text) {
+    RegSetValueExW(key, name, 0, type, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+  }
+  // A large root A (the one the threads share out) with values of a type the program does not
+  // know spread over it (a message each), a key no one may read, and the control sets below
+  // its "System"; smaller roots B (HKLM) and D, and C, no key at all.
+  std::vector<RegistryRoot> MakeRoots() {
+    for (int i = 0; i < 12; ++i) {
+      const std::wstring part = L"A\\Teil" + std::to_wstring(100 + i).substr(1);
+      for (int j = 0; j < 15; ++j) {
+        HKEY key = Create(HKEY_CURRENT_USER, part + L"\\Schlüssel" + std::to_wstring(j) + L"\\innen");
+        Value(key, L"Name", REG_SZ, L"Wert " + std::to_wstring(i * 100 + j));
+        if (j % 7 == i % 3) Value(key, L"seltsam", 0x99, L"?");
+        RegCloseKey(key);
+      }
+    }
+    for (const wchar_t* sub : {L"A\\System\\ControlSet001", L"A\\System\\CurrentControlSet", L"B\\x\\y", L"D"})
+      RegCloseKey(Create(sub[0] == L'B' ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, sub));
+    HKEY locked = Create(HKEY_CURRENT_USER, L"A\\Teil03\\gesperrt");
+    PSECURITY_DESCRIPTOR sd = nullptr;  // everyone: no reading of values or subkeys
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(D;;0x9;;;WD)(A;;KA;;;WD)", SDDL_REVISION_1, &sd,
+                                                         nullptr);
+    RegSetKeySecurity(locked, DACL_SECURITY_INFORMATION, sd);
+    LocalFree(sd);
+    RegCloseKey(locked);
+    return {{"A", Create(HKEY_CURRENT_USER, L"A")}, {"B", Create(HKEY_LOCAL_MACHINE, L"B")}, {"C", nullptr},
+            {"D", Create(HKEY_CURRENT_USER, L"D")}};
+  }
+};
+
+struct Walked {
+  Bytes bytes;
+  std::vector<std::string> errors, texts;  // the status texts in the order shown
+  size_t handovers;
+};
+
+Walked WalkRoots(const std::vector<RegistryRoot>& roots, unsigned threads) {
+  struct : SnapshotReport {
+    void Update() override {
+      if (texts.empty() || texts.back() != StatusText) texts.push_back(StatusText);
+    }
+    void ShowError(const std::string& m) override { errors.push_back(m); }
+    std::vector<std::string> errors, texts;
+  } report;
+  size_t handovers = 0;
+  const Bytes bytes = Written([&](DataWriter& w) { handovers = WriteRegistryRoots(w, roots, true, report, threads); });
+  return {bytes, report.errors, report.texts, handovers};
+}
+
 }  // namespace
+
+TEST_F(RegistryPoolTest, ThePoolWritesWhatOneThreadWrites) {
+  const std::vector<RegistryRoot> roots = MakeRoots();
+  const Walked alone = WalkRoots(roots, 1);
+  // What the walk must hold: the locked key and the numbered control set stored empty, a
+  // message for each unknown value in the order of the walk.
+  HKEY probe = nullptr;
+  ASSERT_NE(RegOpenKeyExW(roots[0].key, L"Teil03\\gesperrt", 0, KEY_READ, &probe), ERROR_SUCCESS);
+  const std::string text = Text(alone.bytes);
+  EXPECT_NE(text.find(Text(Items({"gesperrt", 0, 0, "Schlüssel0"}))), std::string::npos);
+  EXPECT_EQ(text.find("ControlSet001"), std::string::npos);
+  ASSERT_EQ(alone.errors.size(), 28u);
+  EXPECT_NE(alone.errors[0].find("Pfad:Teil00\\Schlüssel0\\innen, Wert:seltsam"), std::string::npos);
+  EXPECT_EQ(alone.texts, (std::vector<std::string>{" Registry:A", " Registry:B", " Registry:C", " Registry:D"}));
+  for (unsigned threads : {2u, 3u, 4u}) {
+    const Walked pool = WalkRoots(roots, threads);
+    EXPECT_EQ(pool.bytes, alone.bytes) << threads << " threads";
+    EXPECT_EQ(pool.errors, alone.errors) << threads << " threads";
+    EXPECT_EQ(pool.texts, alone.texts) << threads << " threads";
+    EXPECT_GT(pool.handovers, 0u) << threads << " threads: root A was not shared out";
+  }
+  for (const RegistryRoot& root : roots)
+    if (root.key != nullptr) RegCloseKey(root.key);
+}
 
 TEST_F(RegistryWalkTest, KeyRecordByteForByte) {
   HKEY key = CreateTestKey(), alpha = CreateTestKey("Alpha"), beta = CreateTestKey("beta");
