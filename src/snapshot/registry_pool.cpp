@@ -304,7 +304,11 @@ class PoolWalker : public WalkHelp, public SnapshotReport {
 class PoolThread : public platform::WorkerThread {
  public:
   explicit PoolThread(Pool& pool) : walker_(pool) { SetPriority(THREAD_PRIORITY_BELOW_NORMAL); }
-  ~PoolThread() override = default;
+  // The thread runs in walker_ until its very end: it must have ended before walker_
+  // goes (the base class waits only after the members are gone).
+  ~PoolThread() override {
+    if (Started()) WaitForSingleObject(Handle(), INFINITE);
+  }
 
  protected:
   void Execute() override { walker_.Run(); }
