@@ -8,6 +8,11 @@
 # and the configurations before and after (NAME-vorher.TSD, NAME-nachher.TSD).
 
 LOGS=$WINEPREFIX/quitaway-logs
+if [ ! -e "$WINEPREFIX/dosdevices/z:" ]; then
+  echo "Die Wine-Umgebung $WINEPREFIX hat kein Laufwerk Z: (den Stammordner des Rechners)," \
+    "über das das Programm den Ordner der Protokolle erreicht." >&2
+  exit 1
+fi
 
 # The Windows path of a file in the logs folder.
 log_path() { local p="Z:$LOGS/$1"; echo "${p//\//\\}"; }
