@@ -43,7 +43,7 @@ class WebList {
   }
   // The marked rows (model indices), in the order shown from last to first.
   std::vector<size_t> MarkedFromLast() const;
-  // Removes model rows from the view (the model keeps them; they are not shown again).
+  // Takes a row out of the view (the model keeps it; it is not shown again).
   void RemoveShown(int viewRow) { ListView_DeleteItem(view_.View(), viewRow); }
   int ViewRowOf(size_t row) const;
   const ListRow& Row(size_t row) const { return rows_.Row(row); }
