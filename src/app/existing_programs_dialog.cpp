@@ -20,8 +20,8 @@ namespace {
 constexpr int kTabs = 200, kNext = 201, kBack = 202, kFinish = 203, kJumpAllUsers = 204, kJumpSoftware = 205,
               kJumpTypes = 206, kTickAll = 207, kTickNone = 208, kCarryOut = 209, kConfirm = 210;
 constexpr LONG kWidth = 640, kHeight = 470, kPageBottom = kHeight - 84;
-const char* const kPageNames[] = {"Start", "Programmdateien", "Startmenü", "Registry", "Datei-Erweiterungen",
-                                  "Bestätigen"};
+const char* const kPageNames[] = {"Start",    "Programmdateien",     "Startmenü",
+                                  "Registry", "Datei-Erweiterungen", "Bestätigen"};
 const char kAllUsers[] = "Springe zu Startmenü für \"Alle Benutzer\"";
 const char kActiveUser[] = "Springe zu Startmenü für \"Aktiven Benutzer\"";
 const char kAllKeys[] = "Springe zu Einträgen für \"Alle Benutzer\"";
@@ -34,12 +34,6 @@ const char kExplanation[] =
     "seine Schlüssel in der Registry und seine Datei-Erweiterungen. Auf der letzten Seite sehen Sie "
     "jede geplante Löschung und führen die gewählten aus.\r\n\r\n"
     "Ordner des Systems und anderer Programme werden nie gelöscht.";
-
-std::string ShellValue(HKEY root, const std::string& key, const char* name) {
-  TMyRegistry reg;
-  reg.SetRootKey(root);
-  return reg.OpenKey(key, false) ? reg.ReadString(name, true) : "";
-}
 
 std::string CaptionOf(HWND button) {
   wchar_t text[128] = {};
@@ -64,9 +58,10 @@ TDelExistingFRM::TDelExistingFRM()
     : TfTSW_BasicForm("TDelExistingFRM", "Bestehende Anwendungen Löschen", {kWidth, kHeight}) {
   SavePosition = true;
   const std::string shell = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-  program_files_ = ShellValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
-  user_menu_ = ShellValue(HKEY_CURRENT_USER, shell, "Programs");
-  common_menu_ = ShellValue(HKEY_LOCAL_MACHINE, shell, "Common Programs");
+  program_files_ =
+      ReadRegistryString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", true);
+  user_menu_ = ReadRegistryString(HKEY_CURRENT_USER, shell, "Programs", true);
+  common_menu_ = ReadRegistryString(HKEY_LOCAL_MACHINE, shell, "Common Programs", true);
 }
 
 TDelExistingFRM::~TDelExistingFRM() {
@@ -100,25 +95,25 @@ void TDelExistingFRM::AddTree(Page page, ToolSelectionTree& tree, const std::str
 }
 
 void TDelExistingFRM::CreateControls() {
-  tabs_ = AddControl(WC_TABCONTROLW, "", WS_CLIPSIBLINGS | TCS_BOTTOM, {6, 6, kWidth - 6, kPageBottom + 30}, akAll,
-                     kTabs);
+  tabs_ =
+      AddControl(WC_TABCONTROLW, "", WS_CLIPSIBLINGS | TCS_BOTTOM, {6, 6, kWidth - 6, kPageBottom + 30}, akAll, kTabs);
   AddTabBody(tabs_);
   for (int p = 0; p < kPages; ++p) AddTab(tabs_, p, kPageNames[p]);
   OnPage(Start, AddControl(L"STATIC", kExplanation, SS_LEFT, {200, 30, kWidth - 30, 300}, akLeft | akTop));
   HWND picture = OnPage(Start, AddControl(L"STATIC", "", SS_BITMAP, {30, 30, 190, 190}, akLeft | akTop));
-  picture_ = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), L"BMP_WIZ_3", IMAGE_BITMAP, Scale(150),
-                                             Scale(150), 0));
+  picture_ = static_cast<HBITMAP>(
+      LoadImageW(GetModuleHandleW(nullptr), L"BMP_WIZ_3", IMAGE_BITMAP, Scale(150), Scale(150), 0));
   if (picture_ != nullptr) SendMessageW(picture, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_));
   AddTree(ProgramFiles, folders_, "Zu löschende Ordner");
   AddTree(StartMenu, menu_, "Zu löschende Ordner");
-  jump_all_users_ = OnPage(StartMenu, AddButton(kAllUsers, {20, kPageBottom - 34, 330, kPageBottom - 8},
-                                                akLeft | akBottom, kJumpAllUsers));
+  jump_all_users_ = OnPage(
+      StartMenu, AddButton(kAllUsers, {20, kPageBottom - 34, 330, kPageBottom - 8}, akLeft | akBottom, kJumpAllUsers));
   AddTree(Registry, keys_, "Zu löschende Registry-Einträge");
-  jump_software_ = OnPage(Registry, AddButton(kAllKeys, {20, kPageBottom - 34, 330, kPageBottom - 8},
-                                              akLeft | akBottom, kJumpSoftware));
+  jump_software_ = OnPage(
+      Registry, AddButton(kAllKeys, {20, kPageBottom - 34, 330, kPageBottom - 8}, akLeft | akBottom, kJumpSoftware));
   AddTree(FileExtensions, types_, "Zu löschende Registry-Einträge");
-  jump_types_ = OnPage(FileExtensions, AddButton(kLinks, {20, kPageBottom - 34, 330, kPageBottom - 8},
-                                                 akLeft | akBottom, kJumpTypes));
+  jump_types_ = OnPage(FileExtensions,
+                       AddButton(kLinks, {20, kPageBottom - 34, 330, kPageBottom - 8}, akLeft | akBottom, kJumpTypes));
   OnPage(Confirm, AddControl(L"STATIC", "Zu bestätigende Aktionen", SS_LEFT, {20, 20, 400, 38}, akLeft | akTop));
   HWND list = OnPage(Confirm, AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
                                          {20, 42, kWidth - 20, kPageBottom - 40}, akAll, kConfirm));
@@ -128,8 +123,8 @@ void TDelExistingFRM::CreateControls() {
   const LONG y = kPageBottom - 34;
   OnPage(Confirm, AddButton("alle markieren", {20, y, 140, y + 26}, akLeft | akBottom, kTickAll));
   OnPage(Confirm, AddButton("keine markieren", {146, y, 266, y + 26}, akLeft | akBottom, kTickNone));
-  OnPage(Confirm, AddButton("gewählte Aktionen Durchführen", {kWidth - 250, y, kWidth - 20, y + 26},
-                            akRight | akBottom, kCarryOut));
+  OnPage(Confirm, AddButton("gewählte Aktionen Durchführen", {kWidth - 250, y, kWidth - 20, y + 26}, akRight | akBottom,
+                            kCarryOut));
   const LONG b = kHeight - 36;
   AddButton("<  &Zurück", {kWidth - 430, b, kWidth - 340, b + 26}, akRight | akBottom, kBack);
   AddButton("&Weiter  >", {kWidth - 334, b, kWidth - 244, b + 26}, akRight | akBottom, kNext, true);
@@ -218,7 +213,8 @@ void TDelExistingFRM::MoveToFileTypes() {
 }
 
 void TDelExistingFRM::Reveal(Page page, TreeNode& node) {
-  if (HTREEITEM item = Tree(page).Binding().ItemOf(node)) TreeView_SelectSetFirstVisible(Tree(page).Binding().View(), item);
+  if (HTREEITEM item = Tree(page).Binding().ItemOf(node))
+    TreeView_SelectSetFirstVisible(Tree(page).Binding().View(), item);
 }
 
 // Each jump button switches its tree between two places and says where it goes next.

@@ -51,11 +51,11 @@ class TDelExistingFRM : public TfTSW_BasicForm {
   void BuildPlan();
   void ShowPlan();
 
-  HWND tabs_ = nullptr, finish_ = nullptr, jump_all_users_ = nullptr, jump_software_ = nullptr,
-       jump_types_ = nullptr;
+  HWND tabs_ = nullptr, finish_ = nullptr, jump_all_users_ = nullptr, jump_software_ = nullptr, jump_types_ = nullptr;
   HBITMAP picture_ = nullptr;
   std::vector<HWND> pages_[kPages];
-  ToolSelectionTree folders_, menu_, keys_{ToolSelectionTree::Kind::Registry}, types_{ToolSelectionTree::Kind::Registry};
+  ToolSelectionTree folders_, menu_, keys_{ToolSelectionTree::Kind::Registry},
+      types_{ToolSelectionTree::Kind::Registry};
   std::string program_files_, user_menu_, common_menu_;
   std::vector<PlannedAction> plan_;
   ListViewControl confirm_;

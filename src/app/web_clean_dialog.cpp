@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/locale_format.h"
 #include "platform/text.h"
+#include "removal/recyc.h"
 #include "ui/tab_control.h"
 
 namespace {
@@ -34,7 +35,8 @@ std::string LocalTimeText(uint64_t fileTime) {
   FILETIME utc{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)}, local;
   SYSTEMTIME t;
   if (fileTime == 0 || !FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &t)) return "";
-  return platform::FormatShortDate(t.wYear, t.wMonth, t.wDay) + " " + platform::FormatLongTime(t.wHour, t.wMinute, t.wSecond);
+  return platform::FormatShortDate(t.wYear, t.wMonth, t.wDay) + " " +
+         platform::FormatLongTime(t.wHour, t.wMinute, t.wSecond);
 }
 
 bool IsNetscape(int sheet) { return sheet == TWebCleanFRM::NSCache || sheet == TWebCleanFRM::NSCookies; }
@@ -59,9 +61,8 @@ HWND TWebCleanFRM::Label(int sheet, const std::string& text, RECT design, int id
 HWND TWebCleanFRM::Spin(int sheet, RECT design, int id, int value, int step) {
   HWND edit = OnSheet(sheet, AddControl(L"EDIT", std::to_string(value), WS_BORDER | WS_TABSTOP | ES_NUMBER | ES_RIGHT,
                                         design, akLeft | akBottom, id));
-  HWND arrows = CreateWindowExW(0, UPDOWN_CLASSW, L"",
-                                WS_CHILD | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0, 0,
-                                0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND arrows = CreateWindowExW(0, UPDOWN_CLASSW, L"", WS_CHILD | UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, 0,
+                                0, 0, 0, Handle(), nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
   SendMessageW(arrows, UDM_SETRANGE32, 0, 1000000000);
   SendMessageW(arrows, UDM_SETPOS32, 0, value);
@@ -84,8 +85,10 @@ void TWebCleanFRM::CreateControls() {
   outer_ = AddControl(WC_TABCONTROLW, "", tabStyle, {6, 6, kWidth - 6, kHeight - 40}, akAll, kOuter);
   AddTab(outer_, 0, "Internet Explorer");
   AddTab(outer_, 1, "Netscape");
-  ie_tabs_ = OnSheet(kIEOwn, AddControl(WC_TABCONTROLW, "", tabStyle, {14, 34, kWidth - 14, kHeight - 48}, akAll, kIETabs));
-  ns_tabs_ = OnSheet(kNSOwn, AddControl(WC_TABCONTROLW, "", tabStyle, {14, 64, kWidth - 14, kHeight - 48}, akAll, kNSTabs));
+  ie_tabs_ =
+      OnSheet(kIEOwn, AddControl(WC_TABCONTROLW, "", tabStyle, {14, 34, kWidth - 14, kHeight - 48}, akAll, kIETabs));
+  ns_tabs_ =
+      OnSheet(kNSOwn, AddControl(WC_TABCONTROLW, "", tabStyle, {14, 64, kWidth - 14, kHeight - 48}, akAll, kNSTabs));
   AddTabBody(ie_tabs_);  // the inner bodies first: a label lies on both
   AddTabBody(ns_tabs_);
   AddTabBody(outer_);
@@ -110,8 +113,10 @@ void TWebCleanFRM::CreateIESheets() {
     PersistColumns(view, name);
   };
   list(IECache, {22, 62, kWidth - 22, kHeight - 170},
-       {{"Name (URL)", 295, SortKind::Text}, {"Dateigröße", 80, SortKind::Integer},
-        {"Letzter Zugriff", 150, SortKind::DateTime}, {"Anzahl Zugriffe", 100, SortKind::Integer}},
+       {{"Name (URL)", 295, SortKind::Text},
+        {"Dateigröße", 80, SortKind::Integer},
+        {"Letzter Zugriff", 150, SortKind::DateTime},
+        {"Anzahl Zugriffe", 100, SortKind::Integer}},
        "IECacheLV");
   Label(IECache, "", {22, kHeight - 164, 360, kHeight - 148}, kCacheCount);
   Label(IECache, "", {364, kHeight - 164, kWidth - 22, kHeight - 148}, kCacheSelected);
@@ -131,13 +136,17 @@ void TWebCleanFRM::CreateIESheets() {
   AddMarkButtons(IECache, kSelectAll + IECache, kDelete + IECache);
   OnSheet(IECache, AddButton("?", {kWidth - 50, kHeight - 84, kWidth - 22, kHeight - 58}, akRight | akBottom, kHelp));
   list(IECookies, {22, 62, kWidth - 22, kHeight - 92},
-       {{"Server", 170, SortKind::Text}, {"Name", 80, SortKind::Text}, {"Wert", 70, SortKind::Text},
-        {"Anzahl Zugriffe", 95, SortKind::Integer}, {"Gültig bis", 125, SortKind::DateTime},
+       {{"Server", 170, SortKind::Text},
+        {"Name", 80, SortKind::Text},
+        {"Wert", 70, SortKind::Text},
+        {"Anzahl Zugriffe", 95, SortKind::Integer},
+        {"Gültig bis", 125, SortKind::DateTime},
         {"Letzter Zugriff", 125, SortKind::DateTime}},
        "IECookiesLV");
   AddMarkButtons(IECookies, kSelectAll + IECookies, kDelete + IECookies);
   list(IEVisited, {22, 62, kWidth - 22, kHeight - 92},
-       {{"Name (URL)", 375, SortKind::Text}, {"Letzter Zugriff", 150, SortKind::DateTime},
+       {{"Name (URL)", 375, SortKind::Text},
+        {"Letzter Zugriff", 150, SortKind::DateTime},
         {"Anzahl Zugriffe", 100, SortKind::Integer}},
        "IEVisitedLV");
   AddMarkButtons(IEVisited, kSelectAll + IEVisited, kDelete + IEVisited);
@@ -166,8 +175,10 @@ void TWebCleanFRM::CreateNSSheets() {
   HWND view = OnSheet(NSCookies, AddControl(WC_LISTVIEWW, "", WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS,
                                             {22, 92, kWidth - 22, kHeight - 92}, akAll, kLists + NSCookies));
   lists_[NSCookies].Attach(view,
-                           {{"Server", 200, SortKind::Text}, {"Name", 120, SortKind::Text},
-                            {"Wert", 160, SortKind::Text}, {"Gültig bis", 150, SortKind::DateTime}},
+                           {{"Server", 200, SortKind::Text},
+                            {"Name", 120, SortKind::Text},
+                            {"Wert", 160, SortKind::Text},
+                            {"Gültig bis", 150, SortKind::DateTime}},
                            Dpi());
   PersistColumns(view, "NSCookiesLV");
   AddMarkButtons(NSCookies, kSelectAll + NSCookies, kDelete + NSCookies);
@@ -210,12 +221,13 @@ void TWebCleanFRM::LoadInternetExplorer() {
                         {0, e.Size, e.LastAccess, e.HitRate});
   for (const IECookie& c : cache_.CookieRows) {
     const UrlCacheEntry& e = cache_.Cookies[c.Entry];
-    lists_[IECookies].Add(e.Url,
-                          {c.Name, c.Value, std::to_string(e.HitRate), LocalTimeText(e.Expire), LocalTimeText(e.LastAccess)},
-                          {0, 0, 0, e.HitRate, e.Expire, e.LastAccess});
+    lists_[IECookies].Add(
+        e.Url, {c.Name, c.Value, std::to_string(e.HitRate), LocalTimeText(e.Expire), LocalTimeText(e.LastAccess)},
+        {0, 0, 0, e.HitRate, e.Expire, e.LastAccess});
   }
   for (const UrlCacheEntry& e : cache_.Visited)
-    lists_[IEVisited].Add(e.Url, {LocalTimeText(e.LastAccess), std::to_string(e.HitRate)}, {0, e.LastAccess, e.HitRate});
+    lists_[IEVisited].Add(e.Url, {LocalTimeText(e.LastAccess), std::to_string(e.HitRate)},
+                          {0, e.LastAccess, e.HitRate});
   for (Sheet s : {IECache, IECookies, IEVisited}) lists_[s].Show();
   SetDlgItemTextW(Handle(), kCacheCount,
                   platform::Utf8ToWide(FormatMsg(tr("Insgesamt %d Dateien - %s"),
@@ -310,11 +322,11 @@ void TWebCleanFRM::LoadNetscapeProfile() {
     list.Clear();
     ns_cookies_ = ReadNetscapeCookies(p.CookieFile);
     for (const NetscapeCookie& c : ns_cookies_)
-      list.Add(c.Server(), {c.Name, c.Value, NetscapeExpiryText(c.Expires)}, {0, 0, 0, static_cast<uint64_t>(c.Expires)});
+      list.Add(c.Server(), {c.Name, c.Value, NetscapeExpiryText(c.Expires)},
+               {0, 0, 0, static_cast<uint64_t>(c.Expires)});
     list.Show();
   }
-  const DWORD attributes = GetFileAttributesW(platform::Utf8ToWide(p.CacheFolder).c_str());
-  const bool cache = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+  const bool cache = FolderExists(p.CacheFolder);
   EnableWindow(GetDlgItem(Handle(), kEmptyCache), cache);
   if (!cache) return;
   ns_cache_ = ReadNetscapeCache(p.CacheFolder);
@@ -346,15 +358,11 @@ void TWebCleanFRM::Command(int id, int notifyCode, HWND control) {
     case kMarkBefore: return MarkAccessedBefore();
     case kMarkLarger: return MarkLarger();
     case kEmptyCache: return EmptyNetscapeCache();
-    case kHelp:
-      UI().ShowMessage(FormatMsg(tr(kCacheNote), {"Internet Explorer"}));
-      return;
+    case kHelp: UI().ShowMessage(FormatMsg(tr(kCacheNote), {"Internet Explorer"})); return;
     case kNSUsers:
-      if (notifyCode == CBN_SELCHANGE)
-        ChooseProfile(static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+      if (notifyCode == CBN_SELCHANGE) ChooseProfile(static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
       return;
-    default:
-      TfTSW_BasicForm::Command(id, notifyCode, control);
+    default: TfTSW_BasicForm::Command(id, notifyCode, control);
   }
 }
 

@@ -449,6 +449,12 @@ HKEY RootKeyByIndex(int index) {
   return reinterpret_cast<HKEY>(static_cast<intptr_t>(static_cast<int32_t>(0x80000000u + index)));
 }
 
+std::string ReadRegistryString(HKEY root, const std::string& key, const std::string& name, bool expand) {
+  TMyRegistry reg;
+  reg.SetRootKey(root);
+  return reg.OpenKey(key, false) ? reg.ReadString(name, expand) : "";
+}
+
 std::string RootKeyName(HKEY root) {
   const int i = IndexOf(root);
   return i < 0 ? std::string() : kRootKeys[i].name;

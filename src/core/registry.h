@@ -137,6 +137,10 @@ class TMyRegIniFile : public TMyRegistry {
 // buffer; keys deleted meanwhile end the list.
 std::vector<std::wstring> EnumerateSubkeyNames(HKEY key, DWORD count, DWORD longest);
 
+// The text of one value of a key opened for reading, expanded with expand; empty when
+// the key or the value is missing. Raises as TMyRegistry::ReadString for other types.
+std::string ReadRegistryString(HKEY root, const std::string& key, const std::string& name, bool expand = false);
+
 // Root keys: index = handle - 0x80000000.
 inline constexpr int kRootKeyCount = 7;
 // "HKEY_CLASSES_ROOT" ... ; empty for an unknown handle.

@@ -174,11 +174,7 @@ void CarryOutDeletions(std::vector<PlannedAction>& plan) {
   }
 }
 
-std::string FileTypeOf(const std::string& extension) {
-  TMyRegistry reg;
-  reg.SetRootKey(HKEY_CLASSES_ROOT);
-  return reg.OpenKey(extension, false) ? reg.ReadString("") : "";
-}
+std::string FileTypeOf(const std::string& extension) { return ReadRegistryString(HKEY_CLASSES_ROOT, extension, ""); }
 
 std::vector<TreeNode*> ExtensionsOfType(const TreeNode& classesRoot, const std::string& type) {
   std::vector<TreeNode*> found;

@@ -17,10 +17,10 @@ enum class ActionKind { Folder, RegistryKey };
 
 struct PlannedAction {
   ActionKind Kind;
-  std::string Path;       // "C:\Programme\X", "HKEY_CURRENT_USER\Software\X"
+  std::string Path;  // "C:\Programme\X", "HKEY_CURRENT_USER\Software\X"
   bool Ticked = true;
-  bool Refused = false;   // a protected place: listed, never carried out
-  std::string Status;     // "unerledigt", "Ok, fertig" or the error
+  bool Refused = false;  // a protected place: listed, never carried out
+  std::string Status;    // "unerledigt", "Ok, fertig" or the error
 };
 
 // The protected folders of this machine (upper case, without a final backslash).

@@ -10,6 +10,7 @@
 #include "platform/names.h"
 #include "platform/text.h"
 #include "platform/text_file.h"
+#include "removal/recyc.h"
 
 namespace {
 
@@ -25,11 +26,6 @@ std::string FolderOf(std::string_view folder) {
 NetscapeProfile ProfileIn(const std::string& folder, const std::string& name, const std::string& display) {
   const std::string f = FolderOf(folder);
   return {display, name, f, f + "Cookies.TXT", f + "Cache"};
-}
-
-bool FolderExists(const std::string& path) {
-  const DWORD a = GetFileAttributesW(platform::Utf8ToWide(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The list of profiles as they are offered: a profile joins when its files exist and
@@ -52,43 +48,34 @@ class ProfileList {
   NetscapeProfiles& out_;
 };
 
-std::vector<std::string> SubKeys(TMyRegistry& reg, const std::string& path) {
+std::vector<std::string> SubKeys(HKEY root, const std::string& path) {
+  TMyRegistry reg;
+  reg.SetRootKey(root);
   std::vector<std::string> names;
   if (reg.OpenKey(path, false)) reg.GetKeyNames(names);
-  reg.CloseKey();
   return names;
-}
-
-std::string ValueOf(TMyRegistry& reg, const std::string& path, const std::string& name) {
-  std::string value;
-  if (reg.OpenKey(path, false)) value = reg.ReadString(name);
-  reg.CloseKey();
-  return value;
 }
 
 // The users the navigator registered for the machine.
 void MachineUsers(ProfileList& list) {
-  TMyRegistry reg;
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
   const std::string users = kNavigator + "\\Users";
-  list.Current = ValueOf(reg, users, "CurrentUser");
-  for (const std::string& name : SubKeys(reg, users)) {
-    const std::string display = ValueOf(reg, users + "\\" + name, "UserName");
-    list.Offer(ProfileIn(ValueOf(reg, users + "\\" + name, "DirRoot"), name, display.empty() ? name : display));
+  list.Current = ReadRegistryString(HKEY_LOCAL_MACHINE, users, "CurrentUser");
+  for (const std::string& name : SubKeys(HKEY_LOCAL_MACHINE, users)) {
+    const std::string display = ReadRegistryString(HKEY_LOCAL_MACHINE, users + "\\" + name, "UserName");
+    list.Offer(ProfileIn(ReadRegistryString(HKEY_LOCAL_MACHINE, users + "\\" + name, "DirRoot"), name,
+                         display.empty() ? name : display));
   }
 }
 
 // The mail users of the current Windows user: the profile lies above "\mail\popstate.dat".
 void MailUsers(ProfileList& list) {
-  TMyRegistry reg;
-  reg.SetRootKey(HKEY_CURRENT_USER);
   const std::string biff = kNavigator + "\\biff";
-  list.Current = ValueOf(reg, biff, "CurrentUser");
+  list.Current = ReadRegistryString(HKEY_CURRENT_USER, biff, "CurrentUser");
   const std::string tail = "\\mail\\popstate.dat";
-  for (const std::string& user : SubKeys(reg, biff + "\\Users")) {
+  for (const std::string& user : SubKeys(HKEY_CURRENT_USER, biff + "\\Users")) {
     const std::string servers = biff + "\\Users\\" + user + "\\Servers";
-    for (const std::string& server : SubKeys(reg, servers)) {
-      const std::string state = ValueOf(reg, servers + "\\" + server, "popstatePath");
+    for (const std::string& server : SubKeys(HKEY_CURRENT_USER, servers)) {
+      const std::string state = ReadRegistryString(HKEY_CURRENT_USER, servers + "\\" + server, "popstatePath");
       const size_t at = platform::UpperCase(state).find(platform::UpperCase(tail));
       if (at == std::string::npos) continue;
       list.Offer(ProfileIn(std::string(state).erase(at, tail.size()), user, user));
@@ -111,13 +98,13 @@ void UsersFolder(ProfileList& list, const std::string& folder) {
 }
 
 void InstalledFolders(ProfileList& list) {
-  TMyRegistry reg;
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  const std::string programs = ValueOf(reg, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
+  const HKEY machine = HKEY_LOCAL_MACHINE;
+  const std::string programs =
+      ReadRegistryString(machine, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
   if (!programs.empty()) UsersFolder(list, FolderOf(programs) + "Netscape");
-  const std::string version = ValueOf(reg, kNavigator, "CurrentVersion");
+  const std::string version = ReadRegistryString(machine, kNavigator, "CurrentVersion");
   if (version.empty()) return;
-  const std::string install = ValueOf(reg, kNavigator + "\\" + version + "\\main", "Install Directory");
+  const std::string install = ReadRegistryString(machine, kNavigator + "\\" + version + "\\main", "Install Directory");
   if (!install.empty()) UsersFolder(list, install);
 }
 
@@ -161,9 +148,12 @@ std::vector<std::string_view> RawLines(std::string_view bytes) {
   std::vector<std::string_view> lines;
   for (size_t start = 0; start < bytes.size();) {
     size_t end = bytes.find_first_of("\r\n", start);
-    if (end == std::string_view::npos) end = bytes.size();
-    else if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') end += 2;
-    else ++end;
+    if (end == std::string_view::npos)
+      end = bytes.size();
+    else if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n')
+      end += 2;
+    else
+      ++end;
     lines.push_back(bytes.substr(start, end - start));
     start = end;
   }

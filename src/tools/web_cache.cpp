@@ -133,9 +133,7 @@ UrlCacheContents ReadUrlCache() {
           contents.CookieRows.push_back({contents.Cookies.size(), name, value});
         contents.Cookies.push_back(std::move(e));
         break;
-      case UrlEntryKind::VisitedPage:
-        contents.Visited.push_back(std::move(e));
-        break;
+      case UrlEntryKind::VisitedPage: contents.Visited.push_back(std::move(e)); break;
     }
   }
   return contents;
@@ -146,7 +144,8 @@ std::vector<std::pair<std::string, std::string>> ReadIECookieFile(const std::str
   std::vector<std::string> lines;
   std::string error;
   if (fileName.empty() || !platform::ReadTextFileLines(fileName, lines, error)) return cookies;
-  for (size_t at = 0; at + 9 <= lines.size() && lines[at + 8] == "*"; at += 9) cookies.emplace_back(lines[at], lines[at + 1]);
+  for (size_t at = 0; at + 9 <= lines.size() && lines[at + 8] == "*"; at += 9)
+    cookies.emplace_back(lines[at], lines[at + 1]);
   return cookies;
 }
 

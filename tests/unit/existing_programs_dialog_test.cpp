@@ -20,9 +20,7 @@
 namespace {
 
 std::string ProgramFiles() {
-  TMyRegistry reg;
-  reg.SetRootKey(HKEY_LOCAL_MACHINE);
-  return reg.OpenKey("SOFTWARE\\Microsoft\\Windows\\CurrentVersion", false) ? reg.ReadString("ProgramFilesDir") : "";
+  return ReadRegistryString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir");
 }
 
 TEST(ExistingProgramsDialog, TickPlanAndCarryOut) {

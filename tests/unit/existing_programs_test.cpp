@@ -21,12 +21,6 @@
 
 namespace {
 
-std::string ShellFolder(HKEY root, const std::string& key, const char* name) {
-  TMyRegistry reg;
-  reg.SetRootKey(root);
-  return reg.OpenKey(key, false) ? reg.ReadString(name, true) : "";
-}
-
 const std::string kVersion = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion";
 const std::string kShell = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
@@ -46,18 +40,25 @@ void MakeKey(HKEY root, const std::string& key, const std::string& defaultValue 
 
 TEST(ExistingPrograms, ProtectedPlacesAreRefused) {
   const std::vector<std::string> folders = ProtectedFolders();
-  const std::string programs = ShellFolder(HKEY_LOCAL_MACHINE, kVersion, "ProgramFilesDir");
-  const std::string menu = ShellFolder(HKEY_CURRENT_USER, kShell, "Programs");
-  const std::string profile = ShellFolder(HKEY_CURRENT_USER, kShell, "Personal");
+  const std::string programs = ReadRegistryString(HKEY_LOCAL_MACHINE, kVersion, "ProgramFilesDir", true);
+  const std::string menu = ReadRegistryString(HKEY_CURRENT_USER, kShell, "Programs", true);
+  const std::string profile = ReadRegistryString(HKEY_CURRENT_USER, kShell, "Personal", true);
   const std::string windows = platform::WindowsFolder();
   const struct {
     std::string folder;
     bool refused;
-  } folderCases[] = {{"C:", true},          {"C:\\", true},           {windows, true},
-                     {windows + "\\system32", true}, {programs, true},  {programs + "\\", true},
-                     {menu, true},          {profile.substr(0, profile.rfind('\\')), true},
-                     {programs.substr(0, 3) + "users", true},  {programs + "\\QwTest", false},
-                     {menu + "\\QwTest", false},               {windows + "x", false}};
+  } folderCases[] = {{"C:", true},
+                     {"C:\\", true},
+                     {windows, true},
+                     {windows + "\\system32", true},
+                     {programs, true},
+                     {programs + "\\", true},
+                     {menu, true},
+                     {profile.substr(0, profile.rfind('\\')), true},
+                     {programs.substr(0, 3) + "users", true},
+                     {programs + "\\QwTest", false},
+                     {menu + "\\QwTest", false},
+                     {windows + "x", false}};
   for (const auto& c : folderCases) EXPECT_EQ(FolderIsProtected(c.folder, folders), c.refused) << c.folder;
   const struct {
     const char* key;
@@ -84,10 +85,10 @@ class ProgramLaidOut : public ::testing::Test {
   void SetUp() override {
     WriteSetting("UseRecycleBin", 0);
     WriteSetting("BackupFiles", 0);
-    programs_ = ShellFolder(HKEY_LOCAL_MACHINE, kVersion, "ProgramFilesDir");
-    menu_ = ShellFolder(HKEY_CURRENT_USER, kShell, "Programs");
-    for (const std::string& f : {programs_ + "\\QwTestProg", programs_ + "\\QwTestProg\\daten", programs_ + "\\QwTestAndere",
-                                 menu_ + "\\QwTestProg"})
+    programs_ = ReadRegistryString(HKEY_LOCAL_MACHINE, kVersion, "ProgramFilesDir", true);
+    menu_ = ReadRegistryString(HKEY_CURRENT_USER, kShell, "Programs", true);
+    for (const std::string& f : {programs_ + "\\QwTestProg", programs_ + "\\QwTestProg\\daten",
+                                 programs_ + "\\QwTestAndere", menu_ + "\\QwTestProg"})
       CreateDirectoryW(platform::Utf8ToWide(f).c_str(), nullptr);
     WriteFileBytes(programs_ + "\\QwTestProg\\prog.exe", "MZ");
     WriteFileBytes(programs_ + "\\QwTestProg\\daten\\a.dat", "x");

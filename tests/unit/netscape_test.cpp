@@ -61,10 +61,10 @@ TEST_F(NetscapeTest, ProfilesAreFoundOnceEachAndOnlyWithTheirFiles) {
   Write(HKEY_CURRENT_USER, kNavigator + "\\biff\\Users\\qwtest\\Servers\\pop", "popstatePath",
         profile + "\\mail\\popstate.dat");  // the same profile again
   const std::string list = data_.File("NSUsers.ini");
-  WriteFileBytes(list, "[zweites]\r\nCookiesFile=" + data_.File("zweites\\Cookies.TXT") + "\r\nCacheDir=" +
-                           data_.File("zweites\\Cache") + "\r\n[ohnecache]\r\nCookiesFile=" +
-                           data_.File("ohnecache\\Cookies.TXT") + "\r\nCacheDir=" + data_.File("ohnecache\\Cache") +
-                           "\r\n");
+  WriteFileBytes(list, "[zweites]\r\nCookiesFile=" + data_.File("zweites\\Cookies.TXT") +
+                           "\r\nCacheDir=" + data_.File("zweites\\Cache") +
+                           "\r\n[ohnecache]\r\nCookiesFile=" + data_.File("ohnecache\\Cookies.TXT") +
+                           "\r\nCacheDir=" + data_.File("ohnecache\\Cache") + "\r\n");
   const NetscapeProfiles found = FindNetscapeProfiles(list);
   std::vector<std::string> names;
   for (const NetscapeProfile& p : found.Profiles)
@@ -97,7 +97,8 @@ TEST_F(NetscapeTest, CookiesAreReadAndOneIsDeletedWithEveryOtherByteKept) {
 
 TEST_F(NetscapeTest, CacheFiguresCountWholeClusters) {
   DWORD sectors = 0, bytes = 0, free = 0, total = 0;
-  ASSERT_TRUE(GetDiskFreeSpaceW(platform::Utf8ToWide(data_.Path().substr(0, 3)).c_str(), &sectors, &bytes, &free, &total));
+  ASSERT_TRUE(
+      GetDiskFreeSpaceW(platform::Utf8ToWide(data_.Path().substr(0, 3)).c_str(), &sectors, &bytes, &free, &total));
   const uint64_t cluster = static_cast<uint64_t>(sectors) * bytes;
   const NetscapeCache cache = ReadNetscapeCache(data_.File("profil\\Cache"));
   EXPECT_EQ(cache.Files.size(), 3u);

@@ -40,12 +40,13 @@ TEST(WebCache, EntriesOfEachKindAreListedAndDeleted) {
     ASSERT_TRUE(InternetSetCookieW(kSite.c_str(), name, L"wert; expires=Sat, 01-Jan-2039 00:00:00 GMT"));
   const std::wstring visited = L"Visited: qwtest@" + kSite + L"seite.html";
   FILETIME none{};
-  ASSERT_TRUE(CommitUrlCacheEntryW(visited.c_str(), nullptr, none, none, URLHISTORY_CACHE_ENTRY, nullptr, 0, nullptr,
-                                   nullptr));
+  ASSERT_TRUE(
+      CommitUrlCacheEntryW(visited.c_str(), nullptr, none, none, URLHISTORY_CACHE_ENTRY, nullptr, 0, nullptr, nullptr));
   UrlCacheContents cache = ReadUrlCache();
   ASSERT_TRUE(cache.Usable);
   const std::string file = platform::WideToUtf8(kSite + L"bild.png");
-  auto found = std::find_if(cache.Files.begin(), cache.Files.end(), [&](const UrlCacheEntry& e) { return e.Url == file; });
+  auto found =
+      std::find_if(cache.Files.begin(), cache.Files.end(), [&](const UrlCacheEntry& e) { return e.Url == file; });
   ASSERT_NE(found, cache.Files.end());
   EXPECT_EQ(found->Size, 1001u);
   EXPECT_TRUE(Listed(cache.Visited, platform::WideToUtf8(visited)));
@@ -72,7 +73,8 @@ TEST(WebCache, EntriesOfEachKindAreListedAndDeleted) {
 TEST(WebCache, CookieFileRecordsEndWithAStar) {
   TempFolder data;
   const std::string record = "a\n1\nsite/\n0\n0\n0\n0\n0\n*\n";
-  WriteFileBytes(data.File("c.txt"), record + "b\n2\nsite/\n0\n0\n0\n0\n0\n*\n" + "c\n3\nsite/\n0\n0\n0\n0\n0\nx\n" + record);
+  WriteFileBytes(data.File("c.txt"),
+                 record + "b\n2\nsite/\n0\n0\n0\n0\n0\n*\n" + "c\n3\nsite/\n0\n0\n0\n0\n0\nx\n" + record);
   const auto cookies = ReadIECookieFile(data.File("c.txt"));
   ASSERT_EQ(cookies.size(), 2u);
   EXPECT_EQ(cookies[1], (std::pair<std::string, std::string>{"b", "2"}));
@@ -87,9 +89,15 @@ TEST(WebCache, SizeTextHasThreeSignificantDigits) {
   const struct {
     uint64_t bytes;
     std::string text;
-  } cases[] = {{0, "  0 Bytes"},          {1, "  1 Byte"},          {999, "999 Bytes"},
-               {1000, "  1 KB"},          {1536, "1" + dec + "54 KB"}, {12345, "12" + dec + "3 KB"},
-               {123456789, "123 MB"},     {5000000000ULL, "  5 GB"}, {1234567890123ULL, "1" + th + "235 GB"}};
+  } cases[] = {{0, "  0 Bytes"},
+               {1, "  1 Byte"},
+               {999, "999 Bytes"},
+               {1000, "  1 KB"},
+               {1536, "1" + dec + "54 KB"},
+               {12345, "12" + dec + "3 KB"},
+               {123456789, "123 MB"},
+               {5000000000ULL, "  5 GB"},
+               {1234567890123ULL, "1" + th + "235 GB"}};
   for (const auto& c : cases) EXPECT_EQ(SizeText(c.bytes), c.text) << c.bytes;
 }
 

@@ -43,8 +43,10 @@ TEST(WebCleanDialog, MarkSortAndDeleteOnBothSheets) {
   TempFolder data;
   CacheFile(kSite + "gross.png", 1001);
   CacheFile(kSite + "klein.png", 1000);
-  for (const char* f : {"profil", "profil\\Cache"}) CreateDirectoryW(platform::Utf8ToWide(data.File(f)).c_str(), nullptr);
-  WriteFileBytes(data.File("profil\\Cookies.TXT"), "a.de\tTRUE\t/\tFALSE\t0\teins\t1\na.de\tTRUE\t/\tFALSE\t0\tzwei\t2\n");
+  for (const char* f : {"profil", "profil\\Cache"})
+    CreateDirectoryW(platform::Utf8ToWide(data.File(f)).c_str(), nullptr);
+  WriteFileBytes(data.File("profil\\Cookies.TXT"),
+                 "a.de\tTRUE\t/\tFALSE\t0\teins\t1\na.de\tTRUE\t/\tFALSE\t0\tzwei\t2\n");
   for (const char* f : {"profil\\Cache\\x1", "profil\\Cache\\x2"}) WriteFileBytes(data.File(f), "c");
   {  // no profile yet: the Netscape sheet's commands are off
     TWebCleanFRM dialog;
@@ -74,7 +76,8 @@ TEST(WebCleanDialog, MarkSortAndDeleteOnBothSheets) {
     EXPECT_EQ(dialog.TextOf(TWebCleanFRM::kCacheSelected).substr(0, 2), std::to_string(others + 1) + " ");
     ui.Answer(mrOk);
     dialog.DeleteMarked(TWebCleanFRM::IECache);
-    EXPECT_EQ(ui.Texts().front(), FormatMsg("Wollen Sie wirklich %d Cache Datei(en) löschen ?", {std::to_string(others + 1)}));
+    EXPECT_EQ(ui.Texts().front(),
+              FormatMsg("Wollen Sie wirklich %d Cache Datei(en) löschen ?", {std::to_string(others + 1)}));
     EXPECT_EQ(Ours(cache, kSite), std::vector<std::string>{"klein.png"});
 
     dialog.ShowSheet(TWebCleanFRM::NSCookies);
